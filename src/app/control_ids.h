@@ -1,0 +1,14 @@
+#pragma once
+
+// Child control ids. The close button uses IDCANCEL so that Esc, which the
+// dialog-style keyboard handling turns into IDCANCEL, closes the window too.
+enum ControlId : int {
+    closeButtonId = 2,
+    recommendedCheckId = 1001,
+    moreAppsButtonId = 1002,
+    searchEditId = 1003,
+    appListId = 1004,
+    refreshButtonId = 1005,
+    applyButtonId = 1006,
+    statusLabelId = 1007,
+};

@@ -1,0 +1,155 @@
+#include "app/main_window.h"
+
+#include "app/window_state.h"
+#include "ui/commands.h"
+#include "ui/create_controls.h"
+#include "ui/drawing.h"
+
+#include <commctrl.h>
+
+namespace {
+
+constexpr int iconResourceId = 101;
+
+WindowState* stateOf(HWND window)
+{
+    return reinterpret_cast<WindowState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+void onCreate(HWND window)
+{
+    auto* state = new WindowState;
+    state->window = window;
+    // Stored before any child exists, so that messages sent while the controls
+    // are created and the catalog is loaded already find the state.
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    createControls(*state);
+}
+
+void onDestroy(HWND window, WindowState* state)
+{
+    if (state) {
+        state->bodyFont.reset();
+        state->titleFont.reset();
+        state->subtitleFont.reset();
+        state->buttonFont.reset();
+        state->statusFont.reset();
+        state->backgroundBrush.reset();
+        state->whiteBrush.reset();
+        state->highlightBrush.reset();
+        state->panelBrush.reset();
+        // Late messages from the children being destroyed must find no state.
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        delete state;
+    }
+    PostQuitMessage(0);
+}
+
+} // namespace
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    WindowState* state = stateOf(window);
+    switch (message) {
+    case WM_CREATE:
+        onCreate(window);
+        return 0;
+    case WM_DESTROY:
+        onDestroy(window, state);
+        return 0;
+    case WM_CLOSE:
+        DestroyWindow(window);
+        return 0;
+    case WM_NOTIFY:
+        if (state && lParam) {
+            onListItemChanged(*state, reinterpret_cast<const NMHDR*>(lParam));
+        }
+        return 0;
+    case WM_COMMAND:
+        if (state) {
+            onCommand(*state, LOWORD(wParam), HIWORD(wParam));
+        }
+        return 0;
+    case WM_PAINT:
+        if (state) {
+            paintWindow(*state);
+            return 0;
+        }
+        break;
+    case WM_ERASEBKGND:
+        if (state) {
+            return 1;
+        }
+        break;
+    case WM_DRAWITEM:
+        if (state && drawOwnerButton(*state, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) {
+            return TRUE;
+        }
+        break;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC:
+        if (state) {
+            return reinterpret_cast<LRESULT>(
+                controlColors(*state, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+        }
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool registerMainWindowClass(HINSTANCE instance)
+{
+    HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(iconResourceId));
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = 0;
+    windowClass.lpfnWndProc = mainWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = icon;
+    windowClass.hIconSm = icon;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+    windowClass.lpszClassName = mainWindowClassName;
+    return RegisterClassExW(&windowClass) != 0;
+}
+
+HWND createMainWindow(HINSTANCE instance)
+{
+    constexpr int width = 720;
+    constexpr int height = 360;
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    return CreateWindowExW(0, mainWindowClassName, L"Orva - Windows 系统回环代理设置",
+                           WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, x, y, width, height, nullptr,
+                           nullptr, instance, nullptr);
+}
+
+int runProgram(HINSTANCE instance, int showCommand)
+{
+    INITCOMMONCONTROLSEX controls = {};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = ICC_LISTVIEW_CLASSES;
+    InitCommonControlsEx(&controls);
+
+    if (!registerMainWindowClass(instance)) {
+        return 1;
+    }
+    HWND window = createMainWindow(instance);
+    if (!window) {
+        return 1;
+    }
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+
+    MSG message = {};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (!IsDialogMessageW(window, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    return static_cast<int>(message.wParam);
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <windows.h>
+
+inline constexpr wchar_t mainWindowClassName[] = L"OrvaLoopbackWindow";
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Registers "OrvaLoopbackWindow"; false when the class cannot be registered.
+bool registerMainWindowClass(HINSTANCE instance);
+
+// Creates the main window, 720 x 360 centred on the primary screen. Its
+// controls are built and the catalog loaded before this returns.
+HWND createMainWindow(HINSTANCE instance);
+
+// The whole program: returns 0 after a normal close and 1 when the window
+// class or the main window cannot be created.
+int runProgram(HINSTANCE instance, int showCommand);

@@ -1,0 +1,64 @@
+#include "catalog/populate_app_list.h"
+
+#include "catalog/recommended_app.h"
+
+#include <commctrl.h>
+
+namespace {
+
+// `folded` is scratch space reused across entries so that a rebuild does not
+// allocate once per name.
+bool foldedContains(std::wstring_view text, std::wstring_view query, std::wstring& folded)
+{
+    if (query.size() > text.size()) {
+        return false;
+    }
+    folded.assign(text);
+    for (wchar_t& unit : folded) {
+        unit = foldAsciiLetter(unit);
+    }
+    return folded.find(query) != std::wstring::npos;
+}
+
+} // namespace
+
+void populateAppList(WindowState& state)
+{
+    wchar_t buffer[256] = {};
+    GetWindowTextW(state.searchEdit, buffer, 256);
+    const std::wstring query = lowerCase(buffer);
+
+    state.populating = true;
+    SendMessageW(state.appList, LVM_DELETEALLITEMS, 0, 0);
+    state.visibleRows.clear();
+
+    std::wstring folded;
+    for (std::size_t i = 0; i < state.apps.size(); ++i) {
+        const AppEntry& entry = state.apps[i];
+        if (entry.recommended) {
+            continue;
+        }
+        if (!query.empty() && !foldedContains(entry.displayName, query, folded) &&
+            !foldedContains(entry.containerName, query, folded)) {
+            continue;
+        }
+
+        LVITEMW item = {};
+        item.mask = LVIF_TEXT;
+        item.iItem = static_cast<int>(state.visibleRows.size());
+        item.pszText = const_cast<wchar_t*>(entry.displayName.c_str());
+        const auto row = static_cast<int>(SendMessageW(state.appList, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+        // A row that could not be inserted gets no mapping, so rows and
+        // visibleRows stay in step.
+        if (row < 0) {
+            continue;
+        }
+        state.visibleRows.push_back(i);
+
+        LVITEMW checkState = {};
+        checkState.stateMask = LVIS_STATEIMAGEMASK;
+        checkState.state = INDEXTOSTATEIMAGEMASK(entry.exempt ? 2 : 1);
+        SendMessageW(state.appList, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&checkState));
+    }
+    state.populating = false;
+}

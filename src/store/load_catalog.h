@@ -1,0 +1,8 @@
+#pragma once
+
+#include "app/window_state.h"
+
+// Rebuilds the catalog from the system's AppContainers and exemption list,
+// orders it, binds the recommended check box, fills the list and reports the
+// outcome in the status line. A failed load leaves the earlier catalog alone.
+bool loadCatalog(WindowState& state);

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "store/network_isolation.h"
+
+#include <memory>
+
+struct ModuleDeleter {
+    using pointer = HMODULE;
+    void operator()(HMODULE module) const { FreeLibrary(module); }
+};
+using OwnedModule = std::unique_ptr<HINSTANCE__, ModuleDeleter>;
+
+// The process-wide binding to FirewallAPI.dll. The module is released when
+// the process exits. A table whose module is already set is not looked up
+// again, so whoever sets it (a test, say) also supplies the four functions.
+struct LoopbackApi {
+    OwnedModule module;
+    EnumAppContainersFunction* enumAppContainers = nullptr;
+    FreeAppContainersFunction* freeAppContainers = nullptr;
+    GetAppContainerConfigFunction* getAppContainerConfig = nullptr;
+    SetAppContainerConfigFunction* setAppContainerConfig = nullptr;
+};
+
+extern LoopbackApi loopbackApi;
+
+// Loads FirewallAPI.dll on first use (again after a failed load) and reports
+// whether all four functions are available.
+bool bindLoopbackApi();
