@@ -1,0 +1,86 @@
+#include "catalog/recommended_app.h"
+
+#include "support/catalog_fixture.h"
+
+namespace {
+
+TEST(RecommendedPackage, ContainerNameMatchesInAnyAsciiCase)
+{
+    EXPECT_TRUE(isRecommendedPackage(L"OpenAI.Codex_2p2nqsd0c76g0", L""));
+    EXPECT_TRUE(isRecommendedPackage(L"OPENAI.CODEX_2P2NQSD0C76G0", L"unrelated"));
+    EXPECT_TRUE(isRecommendedApp(L"Something Else", L"openai.CODEX_2p2nqsd0c76g0", L""));
+    EXPECT_FALSE(isRecommendedPackage(L"openai.codex_2p2nqsd0c76g0 ", L""));
+    EXPECT_FALSE(isRecommendedPackage(L"", L""));
+}
+
+TEST(RecommendedPackage, FullNameNeedsPrefixAndDoubleUnderscoreSuffixWithoutOverlap)
+{
+    EXPECT_TRUE(isRecommendedPackage(L"other", L"OpenAI.Codex_1.0.3.0_x64__2p2nqsd0c76g0"));
+    EXPECT_TRUE(isRecommendedPackage(L"other", L"openai.codex___2p2nqsd0c76g0"));
+    EXPECT_FALSE(isRecommendedPackage(L"other", L"openai.codex__2p2nqsd0c76g0"));
+    EXPECT_FALSE(isRecommendedPackage(L"other", L"OpenAI.Codex_1.0.0.0_x64_en-us_2p2nqsd0c76g0"));
+    EXPECT_FALSE(isRecommendedPackage(L"other", L"OpenAI.Codex_1.0.0.0_x64__2p2nqsd0c76g1"));
+}
+
+TEST(RecommendedApp, CodexMentionVetoesTheChatGptKeyword)
+{
+    EXPECT_FALSE(isRecommendedApp(L"Codex Studio", L"vendor.chatgpt_tools", L"Vendor.ChatGPT_1.0_x64__abc"));
+    EXPECT_FALSE(isRecommendedApp(L"ChatGPT", L"vendor.codex", L""));
+    EXPECT_FALSE(isRecommendedApp(L"ChatGPT", L"", L"Vendor.CODEX_1.0_x64__abc"));
+    EXPECT_TRUE(isRecommendedApp(L"Codex", L"OpenAI.Codex_2p2nqsd0c76g0", L""));
+}
+
+TEST(RecommendedApp, ChatGptKeywordInAnyFieldWithoutCodex)
+{
+    EXPECT_TRUE(isRecommendedApp(L"ChatGPT", L"", L""));
+    EXPECT_TRUE(isRecommendedApp(L"Helper", L"vendor.CHATGPT.helper", L""));
+    EXPECT_TRUE(isRecommendedApp(L"Helper", L"vendor.helper", L"Vendor.ChatGpt_1.0__x"));
+    EXPECT_FALSE(isRecommendedApp(L"Chat GPT", L"", L""));
+    // Fullwidth Latin letters are not folded and do not match.
+    EXPECT_FALSE(isRecommendedApp(L"\xFF23\xFF48\xFF41\xFF54\xFF27\xFF30\xFF34", L"", L""));
+}
+
+TEST(ContainsKeyword, FoldsTheTextButNotTheKeyword)
+{
+    EXPECT_TRUE(containsKeyword(L"My CODEX app", L"codex"));
+    EXPECT_FALSE(containsKeyword(L"my codex app", L"CODEX"));
+    EXPECT_FALSE(containsKeyword(L"cod", L"codex"));
+    EXPECT_TRUE(containsKeyword(L"anything", L""));
+    EXPECT_EQ(lowerCase(L"ÄBC Ω Ｚ"), L"Äbc Ω Ｚ");
+}
+
+using BindRecommendedApp = CatalogTest;
+
+TEST_F(BindRecommendedApp, KeywordMatchThatSortsFirstWinsAndTheOtherKeepsItsState)
+{
+    addApp(1, L"Codex", L"OpenAI.Codex_2p2nqsd0c76g0");
+    addApp(2, L"ChatGPT", L"vendor.chatgpt");
+    addApp(3, L"Alpha");
+    addExemption(1);
+
+    TestWindow& window = open();
+
+    ASSERT_EQ(state().recommendedIndex, 1);
+    EXPECT_EQ(state().apps[1].displayName, L"ChatGPT");
+    EXPECT_TRUE(state().apps[2].recommended);
+    EXPECT_TRUE(state().apps[2].exempt);
+    EXPECT_EQ(SendMessageW(state().recommendedCheck, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    ASSERT_EQ(window.rowCount(), 1);
+    EXPECT_EQ(window.rowText(0), L"Alpha");
+}
+
+TEST_F(BindRecommendedApp, RebindingFollowsTheCatalogAfterEveryLoad)
+{
+    addApp(1, L"ChatGPT", L"OpenAI.Codex_2p2nqsd0c76g0");
+    TestWindow& window = open();
+    ASSERT_EQ(SendMessageW(state().recommendedCheck, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    addExemption(1);
+
+    window.command(1005);
+
+    EXPECT_EQ(SendMessageW(state().recommendedCheck, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_TRUE(IsWindowEnabled(state().recommendedCheck));
+    EXPECT_EQ(windowText(state().recommendedCheck), L"ChatGPT（推荐）");
+}
+
+} // namespace

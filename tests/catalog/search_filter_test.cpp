@@ -1,0 +1,126 @@
+#include "catalog/populate_app_list.h"
+
+#include "support/catalog_fixture.h"
+
+namespace {
+
+class SearchFilter : public CatalogTest {
+protected:
+    // Catalog order: ChatGPT (recommended), Mail, Photos, Zune, 计算器.
+    TestWindow& openCatalog()
+    {
+        addApp(1, L"ChatGPT", L"OpenAI.Codex_2p2nqsd0c76g0");
+        addApp(2, L"Zune", L"Microsoft.ZuneMusic_8wekyb3d8bbwe");
+        addApp(3, L"Photos", L"Microsoft.Windows.Photos_8wekyb3d8bbwe");
+        addApp(4, L"Mail", L"microsoft.windowscommunicationsapps_8wekyb3d8bbwe");
+        addApp(5, L"计算器", L"Microsoft.WindowsCalculator_8wekyb3d8bbwe");
+        addExemption(3);
+        return open();
+    }
+
+    // The rows as shown, checked ones marked, verified against visibleRows.
+    std::vector<std::wstring> rows(const TestWindow& window)
+    {
+        std::vector<std::wstring> result;
+        EXPECT_EQ(static_cast<std::size_t>(window.rowCount()), state().visibleRows.size());
+        for (int row = 0; row < window.rowCount(); ++row) {
+            const AppEntry& entry = state().apps[state().visibleRows[static_cast<std::size_t>(row)]];
+            EXPECT_EQ(window.rowText(row), entry.displayName);
+            EXPECT_EQ(window.rowChecked(row), entry.exempt) << row;
+            EXPECT_FALSE(entry.recommended);
+            result.push_back(window.rowText(row) + (window.rowChecked(row) ? L" [x]" : L""));
+        }
+        return result;
+    }
+};
+
+TEST_F(SearchFilter, EmptyQueryListsEveryAppButTheRecommendedInCatalogOrder)
+{
+    TestWindow& window = openCatalog();
+    EXPECT_EQ(rows(window), (std::vector<std::wstring>{L"Mail", L"Photos [x]", L"Zune", L"计算器"}));
+    EXPECT_EQ(state().visibleRows, (std::vector<std::uint64_t>{1, 2, 3, 4}));
+}
+
+TEST_F(SearchFilter, RecommendedAppIsNeverListedEvenWhenSearchedFor)
+{
+    TestWindow& window = openCatalog();
+    window.setSearchText(L"ChatGPT");
+    EXPECT_TRUE(rows(window).empty());
+}
+
+TEST_F(SearchFilter, AsciiCaseIsIgnoredButOtherLettersMatchExactly)
+{
+    TestWindow& window = openCatalog();
+    window.setSearchText(L"ZUNE");
+    EXPECT_EQ(rows(window), (std::vector<std::wstring>{L"Zune"}));
+    window.setSearchText(L"计算");
+    EXPECT_EQ(rows(window), (std::vector<std::wstring>{L"计算器"}));
+    window.setSearchText(L"\xFF3A\xFF55\xFF4E\xFF45");  // fullwidth "Zune"
+    EXPECT_TRUE(rows(window).empty());
+}
+
+TEST_F(SearchFilter, ContainerNameMatchesListTheApp)
+{
+    TestWindow& window = openCatalog();
+    window.setSearchText(L"8wekyb3d8bbwe");
+    EXPECT_EQ(rows(window).size(), 4u);
+    window.setSearchText(L"communicationsapps");
+    EXPECT_EQ(rows(window), (std::vector<std::wstring>{L"Mail"}));
+}
+
+TEST_F(SearchFilter, SpacesArePartOfTheQueryAndLongQueriesMatchNothing)
+{
+    TestWindow& window = openCatalog();
+    window.setSearchText(L" Mail");
+    EXPECT_TRUE(rows(window).empty());
+    window.setSearchText(L"Mail ");
+    EXPECT_TRUE(rows(window).empty());
+    window.setSearchText(std::wstring(200, L'x'));
+    EXPECT_TRUE(rows(window).empty());
+}
+
+TEST_F(SearchFilter, OnlyTheFirst255UnitsOfTheSearchTextCount)
+{
+    addApp(9, std::wstring(255, L'q') + L"tail");
+    TestWindow& window = open();
+    window.setSearchText(std::wstring(255, L'q') + std::wstring(45, L'z'));
+    EXPECT_EQ(rows(window).size(), 1u);
+}
+
+TEST_F(SearchFilter, TicksSurviveFilteringAndShowAgain)
+{
+    TestWindow& window = openCatalog();
+    window.setRowChecked(0, true);  // Mail
+    window.setSearchText(L"zune");
+    EXPECT_EQ(rows(window), (std::vector<std::wstring>{L"Zune"}));
+    window.setSearchText(L"");
+    EXPECT_EQ(rows(window), (std::vector<std::wstring>{L"Mail [x]", L"Photos [x]", L"Zune", L"计算器"}));
+}
+
+TEST_F(SearchFilter, ListIsRebuiltWhileTheWindowIsCompact)
+{
+    TestWindow& window = openCatalog();
+    ASSERT_FALSE(state().expanded);
+    window.setSearchText(L"photos");
+    EXPECT_EQ(rows(window), (std::vector<std::wstring>{L"Photos [x]"}));
+}
+
+TEST_F(SearchFilter, RebuildingTheListChangesNoExemption)
+{
+    TestWindow& window = openCatalog();
+    std::vector<bool> before;
+    for (const AppEntry& entry : state().apps) {
+        before.push_back(entry.exempt);
+    }
+    populateAppList(state());
+    window.setSearchText(L"a");
+    std::vector<bool> after;
+    for (const AppEntry& entry : state().apps) {
+        after.push_back(entry.exempt);
+    }
+    EXPECT_EQ(after, before);
+    EXPECT_FALSE(state().populating);
+    EXPECT_EQ(status(), L"已读取 5 个应用。勾选后点击“应用设置”。");
+}
+
+} // namespace

@@ -1,0 +1,32 @@
+#include "store/error_text.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ErrorText, SystemMessageKeepsItsFullStopButLosesTheLineBreak)
+{
+    EXPECT_EQ(errorText(ERROR_ACCESS_DENIED), L"Access denied.");
+}
+
+TEST(ErrorText, CodeWithoutMessageIsWrittenInUnsignedDecimal)
+{
+    EXPECT_EQ(errorText(0x80071234), L"错误代码 2147947060");
+    EXPECT_EQ(errorText(0xFFFFFFFF), L"错误代码 4294967295");
+    EXPECT_EQ(errorText(0x20001234), L"错误代码 536875572");
+}
+
+TEST(ErrorText, EveryTrailingBreakOrSpaceIsTrimmedButNothingElse)
+{
+    for (DWORD code : {ERROR_FILE_NOT_FOUND, ERROR_INVALID_DATA, ERROR_OUTOFMEMORY, ERROR_INVALID_PARAMETER}) {
+        const std::wstring text = errorText(code);
+        ASSERT_FALSE(text.empty()) << code;
+        EXPECT_NE(text.back(), L'\n') << code;
+        EXPECT_NE(text.back(), L'\r') << code;
+        EXPECT_NE(text.back(), L' ') << code;
+        EXPECT_NE(text.front(), L' ') << code;
+        EXPECT_EQ(text.rfind(L"错误代码", 0), std::wstring::npos) << code;
+    }
+}
+
+} // namespace

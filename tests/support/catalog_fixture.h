@@ -1,0 +1,60 @@
+#pragma once
+
+#include "support/fake_network_isolation.h"
+#include "support/platform_spy.h"
+#include "support/test_window.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// Each test starts with fresh fakes and spy; the window is created by the
+// test, after it has described the machine, because creation loads.
+class CatalogTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        installFakeNetworkIsolation();
+        resetPlatformSpy();
+    }
+
+    // Forgets what earlier loads and saves handed out and got back.
+    PlatformSpy& restartRecording()
+    {
+        fake().configBlocks.clear();
+        return resetPlatformSpy();
+    }
+
+    FakeNetworkIsolation& fake() { return fakeNetworkIsolation(); }
+    PlatformSpy& spy() { return platformSpy(); }
+
+    void addApp(unsigned sidNumber, std::wstring displayName, std::wstring containerName = L"",
+                std::wstring packageFullName = L"")
+    {
+        fake().appContainers.push_back(FakeAppContainer{FakeSid::of(appContainerSid(sidNumber)),
+                                                        std::move(displayName), std::move(containerName),
+                                                        std::move(packageFullName)});
+    }
+    void addExemption(unsigned sidNumber) { fake().configuredSids.push_back(FakeSid::of(appContainerSid(sidNumber))); }
+
+    TestWindow& open()
+    {
+        window_ = std::make_unique<TestWindow>();
+        return *window_;
+    }
+    WindowState& state() { return window_->state(); }
+    std::wstring status() { return windowText(state().statusLabel); }
+
+    // What the fakes and the SID conversions handed out has all come back.
+    void expectNothingLeftBehind()
+    {
+        for (void* block : fake().configBlocks) {
+            EXPECT_EQ(spy().heapFrees.count(block), 1u) << "configuration block not freed with HeapFree";
+        }
+        EXPECT_TRUE(fake().liveEnumerations.empty()) << "enumeration not freed";
+        EXPECT_EQ(fake().freeOfUnknownArray, 0);
+        EXPECT_TRUE(spy().liveConversions.empty()) << "SID conversion buffer not released with LocalFree";
+    }
+
+    std::unique_ptr<TestWindow> window_;
+};

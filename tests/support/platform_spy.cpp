@@ -1,0 +1,152 @@
+#include "support/platform_spy.h"
+
+#include <sddl.h>
+
+#include <cstring>
+
+namespace {
+
+PlatformSpy spy;
+
+decltype(&HeapFree) realHeapFree = nullptr;
+decltype(&LocalFree) realLocalFree = nullptr;
+decltype(&ConvertSidToStringSidW) realSidToString = nullptr;
+decltype(&ConvertStringSidToSidW) realStringToSid = nullptr;
+decltype(&CreateSolidBrush) realCreateSolidBrush = nullptr;
+decltype(&CreatePen) realCreatePen = nullptr;
+decltype(&CreateFontW) realCreateFont = nullptr;
+decltype(&DeleteObject) realDeleteObject = nullptr;
+
+HBRUSH WINAPI spyCreateSolidBrush(COLORREF colour)
+{
+    HBRUSH brush = realCreateSolidBrush(colour);
+    spy.liveGdiObjects.insert(brush);
+    ++spy.gdiObjectsCreated;
+    return brush;
+}
+
+HPEN WINAPI spyCreatePen(int style, int width, COLORREF colour)
+{
+    HPEN pen = realCreatePen(style, width, colour);
+    spy.liveGdiObjects.insert(pen);
+    ++spy.gdiObjectsCreated;
+    return pen;
+}
+
+HFONT WINAPI spyCreateFont(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                           DWORD underline, DWORD strikeOut, DWORD charSet, DWORD precision, DWORD clipPrecision,
+                           DWORD quality, DWORD pitchAndFamily, LPCWSTR face)
+{
+    HFONT font = realCreateFont(height, width, escapement, orientation, weight, italic, underline, strikeOut, charSet,
+                                precision, clipPrecision, quality, pitchAndFamily, face);
+    spy.liveGdiObjects.insert(font);
+    ++spy.gdiObjectsCreated;
+    return font;
+}
+
+BOOL WINAPI spyDeleteObject(HGDIOBJ object)
+{
+    spy.liveGdiObjects.erase(object);
+    return realDeleteObject(object);
+}
+
+BOOL WINAPI spyHeapFree(HANDLE heap, DWORD flags, LPVOID memory)
+{
+    spy.heapFrees.insert(memory);
+    return realHeapFree(heap, flags, memory);
+}
+
+HLOCAL WINAPI spyLocalFree(HLOCAL memory)
+{
+    spy.liveConversions.erase(memory);
+    return realLocalFree(memory);
+}
+
+BOOL WINAPI spySidToString(PSID sid, LPWSTR* text)
+{
+    if (++spy.sidToStringCalls == spy.failSidToStringCall) {
+        SetLastError(ERROR_INVALID_SID);
+        return FALSE;
+    }
+    const BOOL converted = realSidToString(sid, text);
+    if (converted) {
+        spy.liveConversions.insert(*text);
+    }
+    return converted;
+}
+
+BOOL WINAPI spyStringToSid(LPCWSTR text, PSID* sid)
+{
+    if (++spy.stringToSidCalls == spy.failStringToSidCall) {
+        SetLastError(ERROR_INVALID_SID);
+        return FALSE;
+    }
+    const BOOL converted = realStringToSid(text, sid);
+    if (converted) {
+        spy.liveConversions.insert(*sid);
+    }
+    return converted;
+}
+
+// Points this executable's import of `function` from `dll` at `replacement`
+// and returns the original address.
+void* redirectImport(const char* dll, const char* function, void* replacement)
+{
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+    const auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* import = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress); import->Name;
+         ++import) {
+        if (_stricmp(reinterpret_cast<const char*>(base + import->Name), dll) != 0) {
+            continue;
+        }
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + import->OriginalFirstThunk);
+        auto* addresses = reinterpret_cast<IMAGE_THUNK_DATA*>(base + import->FirstThunk);
+        for (; names->u1.AddressOfData; ++names, ++addresses) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) {
+                continue;
+            }
+            const auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) != 0) {
+                continue;
+            }
+            DWORD oldProtection = 0;
+            VirtualProtect(&addresses->u1.Function, sizeof(void*), PAGE_READWRITE, &oldProtection);
+            void* original = reinterpret_cast<void*>(addresses->u1.Function);
+            addresses->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+            VirtualProtect(&addresses->u1.Function, sizeof(void*), oldProtection, &oldProtection);
+            return original;
+        }
+    }
+    return nullptr;
+}
+
+template <typename Function>
+void redirect(const char* dll, const char* name, Function*& original, Function* replacement)
+{
+    if (!original) {
+        original = reinterpret_cast<Function*>(redirectImport(dll, name, reinterpret_cast<void*>(replacement)));
+    }
+}
+
+} // namespace
+
+PlatformSpy& resetPlatformSpy()
+{
+    redirect("kernel32.dll", "HeapFree", realHeapFree, &spyHeapFree);
+    redirect("kernel32.dll", "LocalFree", realLocalFree, &spyLocalFree);
+    redirect("advapi32.dll", "ConvertSidToStringSidW", realSidToString, &spySidToString);
+    redirect("advapi32.dll", "ConvertStringSidToSidW", realStringToSid, &spyStringToSid);
+    redirect("gdi32.dll", "CreateSolidBrush", realCreateSolidBrush, &spyCreateSolidBrush);
+    redirect("gdi32.dll", "CreatePen", realCreatePen, &spyCreatePen);
+    redirect("gdi32.dll", "CreateFontW", realCreateFont, &spyCreateFont);
+    redirect("gdi32.dll", "DeleteObject", realDeleteObject, &spyDeleteObject);
+    spy = PlatformSpy{};
+    return spy;
+}
+
+PlatformSpy& platformSpy()
+{
+    return spy;
+}

@@ -1,0 +1,99 @@
+#include "support/test_window.h"
+
+#include "app/main_window.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+TestWindow::TestWindow()
+{
+    // A test of the whole program may have registered the class already.
+    WNDCLASSEXW existing = {};
+    existing.cbSize = sizeof(existing);
+    if (!GetClassInfoExW(GetModuleHandleW(nullptr), mainWindowClassName, &existing)) {
+        EXPECT_TRUE(registerMainWindowClass(GetModuleHandleW(nullptr)));
+    }
+    window_ = createMainWindow(GetModuleHandleW(nullptr));
+    EXPECT_NE(window_, nullptr);
+}
+
+TestWindow::~TestWindow()
+{
+    if (IsWindow(window_)) {
+        DestroyWindow(window_);
+    }
+    // Takes the WM_QUIT that WM_DESTROY posts, so it cannot end a later loop.
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }
+}
+
+WindowState& TestWindow::state() const
+{
+    return *reinterpret_cast<WindowState*>(GetWindowLongPtrW(window_, GWLP_USERDATA));
+}
+
+void TestWindow::command(int controlId, int notificationCode) const
+{
+    SendMessageW(window_, WM_COMMAND, MAKEWPARAM(controlId, notificationCode),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window_, controlId)));
+}
+
+void TestWindow::setSearchText(const std::wstring& text) const
+{
+    // The edit control raises EN_CHANGE itself, as it does for typing.
+    SetWindowTextW(state().searchEdit, text.c_str());
+}
+
+void TestWindow::setRowChecked(int row, bool checked) const
+{
+    LVITEMW item = {};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
+    SendMessageW(state().appList, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+bool TestWindow::rowChecked(int row) const
+{
+    const auto bits = SendMessageW(state().appList, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK);
+    return (bits & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+}
+
+int TestWindow::rowCount() const
+{
+    return static_cast<int>(SendMessageW(state().appList, LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::wstring TestWindow::rowText(int row) const
+{
+    wchar_t buffer[1024] = {};
+    LVITEMW item = {};
+    item.iSubItem = 0;
+    item.pszText = buffer;
+    item.cchTextMax = 1024;
+    SendMessageW(state().appList, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return buffer;
+}
+
+std::wstring windowText(HWND window)
+{
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void pumpMessages()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+std::wstring testExecutablePath()
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return path;
+}

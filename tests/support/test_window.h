@@ -1,0 +1,37 @@
+#pragma once
+
+#include "app/window_state.h"
+
+#include <string>
+
+// A real main window, created hidden in the test process with the program's
+// own class and window procedure. Destroyed when the owner goes.
+class TestWindow {
+public:
+    TestWindow();
+    TestWindow(const TestWindow&) = delete;
+    TestWindow& operator=(const TestWindow&) = delete;
+    ~TestWindow();
+
+    HWND window() const { return window_; }
+    WindowState& state() const;
+
+    // Sends WM_COMMAND as a control would.
+    void command(int controlId, int notificationCode = BN_CLICKED) const;
+    void setSearchText(const std::wstring& text) const;
+    // Ticks or unticks a list row through the list view itself.
+    void setRowChecked(int row, bool checked) const;
+    bool rowChecked(int row) const;
+    int rowCount() const;
+    std::wstring rowText(int row) const;
+
+private:
+    HWND window_ = nullptr;
+};
+
+std::wstring windowText(HWND window);
+// Handles the messages that are already queued.
+void pumpMessages();
+
+// The full path of the running test executable.
+std::wstring testExecutablePath();

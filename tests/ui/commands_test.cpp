@@ -1,0 +1,228 @@
+#include "support/catalog_fixture.h"
+
+#include "ui/commands.h"
+
+#include <commctrl.h>
+
+namespace {
+
+constexpr wchar_t settingsChanged[] = L"设置已更改，请点击“应用设置”保存。";
+constexpr wchar_t loaded3[] = L"已读取 3 个应用。勾选后点击“应用设置”。";
+
+class Commands : public CatalogTest {
+protected:
+    // Catalog order: Alpha, Beta, ChatGPT (recommended).
+    TestWindow& openCatalog()
+    {
+        addApp(1, L"ChatGPT", L"OpenAI.Codex_2p2nqsd0c76g0");
+        addApp(2, L"Beta");
+        addApp(3, L"Alpha");
+        return open();
+    }
+
+    std::vector<bool> exemptFlags()
+    {
+        std::vector<bool> flags;
+        for (const AppEntry& entry : state().apps) {
+            flags.push_back(entry.exempt);
+        }
+        return flags;
+    }
+
+    LRESULT notify(NMLISTVIEW change)
+    {
+        return SendMessageW(state().window, WM_NOTIFY, change.hdr.idFrom, reinterpret_cast<LPARAM>(&change));
+    }
+
+    NMLISTVIEW checkChange(int row, UINT newImage, UINT oldImage)
+    {
+        NMLISTVIEW change = {};
+        change.hdr.hwndFrom = state().appList;
+        change.hdr.idFrom = 1004;
+        change.hdr.code = LVN_ITEMCHANGED;
+        change.iItem = row;
+        change.uChanged = LVIF_STATE;
+        change.uNewState = INDEXTOSTATEIMAGEMASK(newImage);
+        change.uOldState = INDEXTOSTATEIMAGEMASK(oldImage);
+        return change;
+    }
+};
+
+TEST_F(Commands, RecommendedCheckBoxSetsTheBoundEntry)
+{
+    TestWindow& window = openCatalog();
+    SendMessageW(state().recommendedCheck, BM_SETCHECK, BST_CHECKED, 0);
+
+    window.command(1001);
+
+    EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, true}));
+    EXPECT_EQ(status(), settingsChanged);
+
+    SendMessageW(state().recommendedCheck, BM_SETCHECK, BST_UNCHECKED, 0);
+    window.command(1001);
+    EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false}));
+}
+
+TEST_F(Commands, RecommendedCheckBoxWithoutABoundEntryChangesNothing)
+{
+    fake().getConfigResult = ERROR_ACCESS_DENIED;
+    TestWindow& window = open();
+    const std::wstring before = status();
+    SendMessageW(state().recommendedCheck, BM_SETCHECK, BST_CHECKED, 0);
+
+    window.command(1001);
+
+    EXPECT_EQ(status(), before);
+    EXPECT_TRUE(state().apps.empty());
+}
+
+TEST_F(Commands, TickingARowThroughTheListChangesOnlyThatEntry)
+{
+    TestWindow& window = openCatalog();
+
+    window.setRowChecked(1, true);
+
+    EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(status(), settingsChanged);
+
+    window.setRowChecked(1, false);
+    EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false}));
+    EXPECT_EQ(status(), settingsChanged);
+}
+
+TEST_F(Commands, SelectionAndFocusChangesAreIgnored)
+{
+    TestWindow& window = openCatalog();
+    LVITEMW selection = {};
+    selection.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    selection.state = LVIS_SELECTED | LVIS_FOCUSED;
+
+    SendMessageW(state().appList, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&selection));
+
+    EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false}));
+    EXPECT_EQ(status(), loaded3);
+    EXPECT_TRUE(window.rowCount() == 2);
+}
+
+TEST_F(Commands, NotificationsThatDoNotConcernARowCheckBoxAreIgnored)
+{
+    openCatalog();
+    NMLISTVIEW outOfRange = checkChange(2, 2, 1);
+    NMLISTVIEW negative = checkChange(-1, 2, 1);
+    NMLISTVIEW otherControl = checkChange(0, 2, 1);
+    otherControl.hdr.idFrom = 1003;
+    NMLISTVIEW otherCode = checkChange(0, 2, 1);
+    otherCode.hdr.code = LVN_ITEMCHANGING;
+    NMLISTVIEW noImage = checkChange(0, 0, 1);
+
+    for (const NMLISTVIEW& change : {outOfRange, negative, otherControl, otherCode, noImage}) {
+        EXPECT_EQ(notify(change), 0);
+    }
+    state().populating = true;
+    EXPECT_EQ(notify(checkChange(0, 2, 1)), 0);
+    state().populating = false;
+
+    EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false}));
+    EXPECT_EQ(status(), loaded3);
+    EXPECT_EQ(SendMessageW(state().window, WM_NOTIFY, 0, 0), 0);
+}
+
+TEST_F(Commands, ExpandingAndCollapsingTwiceRestoresTheCompactGeometry)
+{
+    TestWindow& window = openCatalog();
+    RECT compactWindow = {};
+    GetWindowRect(state().window, &compactWindow);
+    const auto statusPlace = [&] {
+        RECT rect = {};
+        GetWindowRect(state().statusLabel, &rect);
+        MapWindowPoints(nullptr, state().window, reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    };
+    const std::wstring statusText = status();
+
+    window.command(1002);
+
+    RECT expanded = {};
+    GetWindowRect(state().window, &expanded);
+    EXPECT_TRUE(state().expanded);
+    EXPECT_EQ(expanded.bottom - expanded.top, 700);
+    EXPECT_EQ(expanded.left, compactWindow.left);
+    EXPECT_EQ(expanded.top, compactWindow.top);
+    EXPECT_EQ(statusPlace().top, 620);
+    EXPECT_EQ(statusPlace().right - statusPlace().left, 516);
+    EXPECT_EQ(windowText(state().moreAppsButton), L"收起其他应用  ▲");
+    for (HWND control : state().advancedControls) {
+        EXPECT_TRUE(GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE);
+    }
+
+    for (int press = 0; press < 3; ++press) {
+        window.command(1002);
+    }
+
+    RECT compact = {};
+    GetWindowRect(state().window, &compact);
+    EXPECT_FALSE(state().expanded);
+    EXPECT_EQ(compact.right - compact.left, 720);
+    EXPECT_EQ(compact.bottom - compact.top, 360);
+    EXPECT_EQ(compact.left, compactWindow.left);
+    const RECT place = statusPlace();
+    EXPECT_EQ(place.left, 40);
+    EXPECT_EQ(place.top, 240);
+    EXPECT_EQ(place.right - place.left, 624);
+    EXPECT_EQ(place.bottom - place.top, 40);
+    EXPECT_EQ(windowText(state().moreAppsButton), L"选择其他应用  ▼");
+    for (HWND control : state().advancedControls) {
+        EXPECT_FALSE(GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE);
+    }
+    EXPECT_EQ(status(), statusText);
+}
+
+TEST_F(Commands, SearchChangesRebuildTheListUnlessALoadIsRunning)
+{
+    TestWindow& window = openCatalog();
+    window.setSearchText(L"beta");
+    ASSERT_EQ(window.rowCount(), 1);
+
+    state().populating = true;
+    SetWindowTextW(state().searchEdit, L"");
+    state().populating = false;
+    EXPECT_EQ(window.rowCount(), 1);
+
+    window.command(1003, EN_CHANGE);
+    EXPECT_EQ(window.rowCount(), 2);
+    window.command(1003, EN_SETFOCUS);
+    EXPECT_EQ(window.rowCount(), 2);
+}
+
+TEST_F(Commands, RefreshReloadsAndApplySaves)
+{
+    TestWindow& window = openCatalog();
+    addApp(4, L"Delta");
+
+    window.command(1005);
+    EXPECT_EQ(state().apps.size(), 4u);
+    EXPECT_EQ(fake().enumCalls, 2);
+
+    window.command(1006);
+    EXPECT_EQ(fake().writes.size(), 1u);
+    window.command(1006, BN_SETFOCUS);
+    window.command(1005, BN_SETFOCUS);
+    EXPECT_EQ(fake().writes.size(), 1u);
+    EXPECT_EQ(fake().enumCalls, 2);
+}
+
+TEST_F(Commands, CloseCommandDestroysTheWindowAndPostsQuit)
+{
+    TestWindow& window = openCatalog();
+    window.command(2, BN_SETFOCUS);
+    ASSERT_TRUE(IsWindow(window.window()));
+
+    window.command(2);
+
+    EXPECT_FALSE(IsWindow(window.window()));
+    MSG message = {};
+    EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(message.wParam, 0u);
+}
+
+} // namespace

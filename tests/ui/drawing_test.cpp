@@ -1,0 +1,254 @@
+#include "support/catalog_fixture.h"
+
+#include "ui/drawing.h"
+
+#include <memory>
+
+namespace {
+
+// A 120 x 50 memory bitmap to draw buttons into.
+class Canvas {
+public:
+    Canvas() : context_(CreateCompatibleDC(nullptr))
+    {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        bitmap_ = CreateDIBSection(context_, &info, DIB_RGB_COLORS, nullptr, nullptr, 0);
+        previous_ = SelectObject(context_, bitmap_);
+    }
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+    ~Canvas()
+    {
+        SelectObject(context_, previous_);
+        DeleteObject(bitmap_);
+        DeleteDC(context_);
+    }
+
+    HDC context() const { return context_; }
+    COLORREF pixel(int x, int y) const { return GetPixel(context_, x, y); }
+    bool contains(COLORREF colour, const RECT& area) const
+    {
+        for (int y = area.top; y < area.bottom; ++y) {
+            for (int x = area.left; x < area.right; ++x) {
+                if (pixel(x, y) == colour) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+
+    static constexpr int width = 220;
+    static constexpr int height = 50;
+
+private:
+    HDC context_;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
+};
+
+constexpr COLORREF background = 0xFCFAF8;
+
+class Drawing : public CatalogTest {
+protected:
+    TestWindow& openShown()
+    {
+        addApp(1, L"ChatGPT", L"OpenAI.Codex_2p2nqsd0c76g0");
+        TestWindow& window = open();
+        SetWindowPos(window.window(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+        return window;
+    }
+
+    COLORREF windowPixel(int x, int y)
+    {
+        RedrawWindow(state().window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        HDC context = GetDC(state().window);
+        const COLORREF colour = GetPixel(context, x, y);
+        ReleaseDC(state().window, context);
+        return colour;
+    }
+
+    struct Look {
+        COLORREF fill;
+        COLORREF outline;
+        COLORREF text;
+    };
+
+    void drawButton(Canvas& canvas, HWND button, UINT itemState)
+    {
+        DRAWITEMSTRUCT item = {};
+        item.CtlType = ODT_BUTTON;
+        item.CtlID = static_cast<UINT>(GetDlgCtrlID(button));
+        item.hwndItem = button;
+        item.hDC = canvas.context();
+        item.rcItem = {0, 0, Canvas::width, Canvas::height};
+        item.itemState = itemState;
+        ASSERT_EQ(SendMessageW(state().window, WM_DRAWITEM, item.CtlID, reinterpret_cast<LPARAM>(&item)), TRUE);
+    }
+
+    void expectButtonLook(HWND button, UINT itemState, Look look)
+    {
+        Canvas canvas;
+        drawButton(canvas, button, itemState);
+        EXPECT_EQ(canvas.pixel(0, 25), background) << itemState;
+        EXPECT_EQ(canvas.pixel(1, 25), look.outline) << itemState;
+        EXPECT_EQ(canvas.pixel(8, 25), look.fill) << itemState;
+        EXPECT_TRUE(canvas.contains(look.text, RECT{10, 5, 210, 45})) << itemState;
+    }
+};
+
+TEST_F(Drawing, PaintsBackgroundAccentBarAndCardsInBothModes)
+{
+    TestWindow& window = openShown();
+
+    EXPECT_EQ(windowPixel(10, 10), background);
+    EXPECT_EQ(windowPixel(30, 40), 0xEB6325);
+    EXPECT_EQ(windowPixel(34, 40), background);
+    EXPECT_EQ(windowPixel(35, 130), 0xFFF6EF);
+    EXPECT_EQ(windowPixel(28, 130), 0xFEDBBF);
+    EXPECT_EQ(windowPixel(34, 260), 0xF9F5F1);
+    EXPECT_EQ(windowPixel(28, 260), 0xE1D5CB);
+    EXPECT_EQ(windowPixel(34, 300), background);
+
+    window.command(1002);
+
+    EXPECT_EQ(windowPixel(20, 260), background);
+    EXPECT_EQ(windowPixel(34, 640), 0xF9F5F1);
+    EXPECT_EQ(windowPixel(28, 640), 0xE1D5CB);
+    EXPECT_EQ(windowPixel(30, 40), 0xEB6325);
+    EXPECT_EQ(windowPixel(35, 130), 0xFFF6EF);
+}
+
+TEST_F(Drawing, PrimaryButtonLooksWithDisabledWinningOverPressed)
+{
+    openShown();
+    HWND apply = state().applyButton;
+    expectButtonLook(apply, 0, {0xEB6325, 0xEB6325, 0xFFFFFF});
+    expectButtonLook(apply, ODS_SELECTED, {0xD84E1D, 0xD84E1D, 0xFFFFFF});
+    expectButtonLook(apply, ODS_DISABLED, {0xB8A394, 0xB8A394, 0xFFFFFF});
+    expectButtonLook(apply, ODS_DISABLED | ODS_SELECTED, {0xB8A394, 0xB8A394, 0xFFFFFF});
+}
+
+TEST_F(Drawing, SecondaryButtonLooksWithPressedWinningOverDisabled)
+{
+    openShown();
+    for (HWND button : {state().moreAppsButton, state().refreshButton, state().closeButton}) {
+        expectButtonLook(button, 0, {0xFFFFFF, 0xE1D5CB, 0x2A170F});
+        expectButtonLook(button, ODS_SELECTED, {0xF9F5F1, 0xE1D5CB, 0x2A170F});
+        expectButtonLook(button, ODS_DISABLED, {0xFCFAF8, 0xE1D5CB, 0xB8A394});
+        expectButtonLook(button, ODS_DISABLED | ODS_SELECTED, {0xF9F5F1, 0xE1D5CB, 0x2A170F});
+    }
+}
+
+TEST_F(Drawing, FocusRectangleLiesFivePixelsInsideWithoutChangingColours)
+{
+    openShown();
+    Canvas canvas;
+    drawButton(canvas, state().refreshButton, ODS_FOCUS);
+    bool dotted = false;
+    for (int y = 10; y < 40; ++y) {
+        dotted = dotted || canvas.pixel(5, y) != 0xFFFFFF;
+        EXPECT_EQ(canvas.pixel(4, y), 0xFFFFFF);
+        EXPECT_EQ(canvas.pixel(6, y), 0xFFFFFF);
+    }
+    EXPECT_TRUE(dotted);
+    EXPECT_EQ(canvas.pixel(1, 25), 0xE1D5CB);
+}
+
+TEST_F(Drawing, AmpersandInALabelIsDrawnAsItself)
+{
+    openShown();
+    Canvas withAmpersand;
+    Canvas withoutAmpersand;
+    SetWindowTextW(state().refreshButton, L"&&&&&&");
+    drawButton(withAmpersand, state().refreshButton, 0);
+    SetWindowTextW(state().refreshButton, L"&&&");
+    drawButton(withoutAmpersand, state().refreshButton, 0);
+    // Six ampersands draw twice as wide as three, not as three with prefixes.
+    const auto inkWidth = [](const Canvas& canvas) {
+        int left = Canvas::width;
+        int right = 0;
+        for (int y = 5; y < 45; ++y) {
+            for (int x = 5; x < Canvas::width - 5; ++x) {
+                if (canvas.pixel(x, y) != 0xFFFFFF) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+            }
+        }
+        return right - left;
+    };
+    EXPECT_GT(inkWidth(withAmpersand), inkWidth(withoutAmpersand) * 3 / 2);
+}
+
+TEST_F(Drawing, NonButtonItemsGoToTheDefaultProcedure)
+{
+    openShown();
+    DRAWITEMSTRUCT item = {};
+    item.CtlType = ODT_MENU;
+    EXPECT_EQ(SendMessageW(state().window, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item)), FALSE);
+    EXPECT_FALSE(drawOwnerButton(state(), nullptr));
+    item.CtlType = ODT_LISTBOX;
+    EXPECT_FALSE(drawOwnerButton(state(), &item));
+}
+
+TEST_F(Drawing, ControlColoursMatchTheSurfaceUnderEachControl)
+{
+    openShown();
+    Canvas canvas;
+    HDC context = canvas.context();
+    struct Expected {
+        HWND control;
+        COLORREF text;
+        HBRUSH brush;
+        int mode;
+    };
+    const Expected table[] = {
+        {state().searchEdit, 0x2A170F, state().whiteBrush.get(), OPAQUE},
+        {state().titleLabel, 0x2A170F, state().backgroundBrush.get(), TRANSPARENT},
+        {state().subtitleLabel, 0x695547, state().backgroundBrush.get(), TRANSPARENT},
+        {state().recommendedCheck, 0x2A170F, state().highlightBrush.get(), TRANSPARENT},
+        {state().statusLabel, 0x695547, state().panelBrush.get(), TRANSPARENT},
+        {state().refreshButton, 0x2A170F, state().backgroundBrush.get(), TRANSPARENT},
+    };
+    for (UINT message : {WM_CTLCOLOREDIT, WM_CTLCOLORBTN, WM_CTLCOLORSTATIC}) {
+        for (const Expected& expected : table) {
+            SetTextColor(context, 0);
+            SetBkMode(context, expected.mode == OPAQUE ? TRANSPARENT : OPAQUE);
+            const auto brush = SendMessageW(state().window, message, reinterpret_cast<WPARAM>(context),
+                                            reinterpret_cast<LPARAM>(expected.control));
+            EXPECT_EQ(reinterpret_cast<HBRUSH>(brush), expected.brush) << windowText(expected.control);
+            EXPECT_EQ(GetTextColor(context), expected.text) << windowText(expected.control);
+            EXPECT_EQ(GetBkMode(context), expected.mode) << windowText(expected.control);
+        }
+    }
+    EXPECT_EQ(GetBkColor(context), 0xFFFFFFu);
+
+    EnableWindow(state().recommendedCheck, FALSE);
+    SendMessageW(state().window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(context),
+                 reinterpret_cast<LPARAM>(state().recommendedCheck));
+    EXPECT_EQ(GetTextColor(context), 0x695547u);
+}
+
+TEST_F(Drawing, EveryPenAndBrushCreatedWhilePaintingIsDeleted)
+{
+    TestWindow& window = openShown();
+    restartRecording();
+    Canvas canvas;
+
+    for (int round = 0; round < 50; ++round) {
+        RedrawWindow(window.window(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        drawButton(canvas, state().applyButton, round % 2 ? ODS_SELECTED : 0);
+        drawButton(canvas, state().refreshButton, ODS_FOCUS);
+    }
+
+    EXPECT_GT(spy().gdiObjectsCreated, 0);
+    EXPECT_TRUE(spy().liveGdiObjects.empty());
+}
+
+} // namespace
