@@ -1,0 +1,37 @@
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The bytes of one SID. An empty vector stands for a record without a SID.
+using SidBytes = std::vector<BYTE>;
+
+struct StoredApp {
+    SidBytes sid;
+    std::optional<std::wstring> displayName;
+    std::optional<std::wstring> containerName;
+    std::optional<std::wstring> packageFullName;
+};
+
+// The four calls, in the order the store's `fail` lines may name them.
+enum class SimulatedCall : std::size_t { get, enumerate, set, free };
+inline constexpr std::size_t simulatedCallCount = 4;
+
+// The state file as read: its lines, kept byte for byte so that a write can
+// reproduce every line it does not replace, and what they describe.
+struct StoreContents {
+    std::vector<std::string> lines;
+    // Parallel to `lines`: whether the line is an exemption, which a write replaces.
+    std::vector<bool> isExemptionLine;
+    std::vector<StoredApp> apps;
+    std::vector<SidBytes> exemptions;
+    // ERROR_SUCCESS where the call is not asked to fail.
+    std::array<DWORD, simulatedCallCount> failures{};
+
+    DWORD failureOf(SimulatedCall call) const { return failures[static_cast<std::size_t>(call)]; }
+};
