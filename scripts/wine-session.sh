@@ -51,7 +51,10 @@ start() {
     # The first process of a prefix starts its background services, which keep
     # the standard streams they inherit: give them files, never a pipe.
     if [ ! -f "$WINEPREFIX/.prepared" ]; then
-        wineboot -i >"$sessionDir/wineboot.log" 2>&1 || true
+        # The first process of a new prefix creates it. An explicit `wineboot -i`
+        # on top starts a second service manager, after which RpcSs never
+        # starts and every start of the desktop process waits ten seconds for it.
+        wine cmd /c exit >"$sessionDir/wineboot.log" 2>&1 || true
         # Wine has no "Microsoft YaHei UI": map it and the dialog fonts to a CJK font.
         for font in "Microsoft YaHei UI" "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2"; do
             wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" /d "Noto Sans CJK SC" /f \
