@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Builds the program and runs it under Wine against the simulated
+# FirewallAPI.dll (sim/), whose state lives in build/run/store.txt (a copy of
+# sim/sample-store.txt made on the first run; edit or delete it freely).
+#
+# With DISPLAY set, the program opens on that display. Without one, it runs on
+# the Wine session's virtual display, and screenshots of the compact and the
+# expanded window are saved to build/screenshots/.
+#
+# As root on Debian 12:  scripts/run.sh
+# ORVA_BUILD_DIR names another build folder than build/.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+"$root/scripts/install-packages.sh"
+
+buildDir=${ORVA_BUILD_DIR:-$root/build}
+if [ -z "${ORVA_BUILD_DIR:-}" ]; then
+    cmake --preset mingw
+    cmake --build --preset mingw --target OrvaLoopback FirewallAPI drive_window
+else
+    cmake --preset mingw -B "$buildDir"
+    cmake --build "$buildDir" --target OrvaLoopback FirewallAPI drive_window
+fi
+
+# Wine maps drive Z: to the Unix root.
+windowsPath() {
+    local path=$1
+    echo "Z:${path//\//\\}"
+}
+
+sessionDir=$buildDir/wine
+"$root/scripts/wine-session.sh" start "$sessionDir"
+userDisplay=${DISPLAY:-}
+eval "$("$root/scripts/wine-session.sh" env "$sessionDir")"
+
+# The program loads FirewallAPI.dll from the system directory only.
+cp "$buildDir/sim/FirewallAPI.dll" "$WINEPREFIX/drive_c/windows/system32/FirewallAPI.dll"
+
+runDir=$buildDir/run
+storeFile=$runDir/store.txt
+mkdir -p "$runDir"
+if [ ! -f "$storeFile" ]; then
+    cp "$root/sim/sample-store.txt" "$storeFile"
+fi
+ORVA_LOOPBACK_STORE=$(windowsPath "$storeFile")
+export ORVA_LOOPBACK_STORE
+echo "Simulated system state: $storeFile"
+
+program=$(windowsPath "$buildDir/OrvaLoopback.exe")
+
+if [ -n "$userDisplay" ]; then
+    export DISPLAY=$userDisplay
+    exec wine "$program"
+fi
+
+# A Wine desktop window draws the caption that a bare X display leaves out.
+desktop=Orva
+# Wine's console turns line feeds into CR LF.
+drive() {
+    wine "$buildDir/sim/drive_window.exe" --desktop "$desktop" "$@" | tr -d '\r'
+}
+wine explorer "/desktop=$desktop,1024x768" "$program" >"$runDir/wine.log" 2>&1 &
+
+screenshotDir=$buildDir/screenshots
+mkdir -p "$screenshotDir"
+if ! drive wait 60; then
+    echo "The program's window did not appear; see $runDir/wine.log" >&2
+    exit 1
+fi
+# Painting follows the window's appearance by a moment.
+sleep 1
+import -window root -crop "$(drive rect)" +repage "$screenshotDir/compact.png"
+
+# The expanded window is taller than the room below the centred compact one.
+drive move 152 16
+drive click 1002
+sleep 1
+import -window root -crop "$(drive rect)" +repage "$screenshotDir/expanded.png"
+
+# The Wine desktop closes by itself a little after the program has ended.
+drive close
+echo "Screenshots: $screenshotDir/compact.png"
+echo "             $screenshotDir/expanded.png"

@@ -1,0 +1,152 @@
+// Drives the program's window from outside for scripts/run.sh, which needs to
+// wait for the window, open the list of other apps and close the program
+// around its screenshots.
+//
+//   drive_window.exe [--desktop NAME] wait SECONDS
+//   drive_window.exe [--desktop NAME] click CONTROL_ID
+//   drive_window.exe [--desktop NAME] close
+//   drive_window.exe [--desktop NAME] move X Y
+//   drive_window.exe [--desktop NAME] rect
+//
+// `move` places the window's top left corner (the expanded window is taller
+// than the centred compact one leaves room for); `rect` prints the window's
+// bounds as WIDTHxHEIGHT+X+Y, the form ImageMagick's -crop takes.
+// --desktop names the desktop the program runs on (`wine explorer
+// /desktop=NAME,…` makes one): windows on another desktop cannot be found.
+// Exit code 0 on success, 1 when the window or control is not there, 2 for
+// a wrong command line.
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <memory>
+
+namespace {
+
+constexpr wchar_t windowClass[] = L"OrvaLoopbackWindow";
+constexpr wchar_t loadingText[] = L"正在读取应用…";
+constexpr int statusLabelId = 1007;
+
+struct DesktopCloser {
+    using pointer = HDESK;
+    void operator()(HDESK desktop) const { CloseDesktop(desktop); }
+};
+using OwnedDesktop = std::unique_ptr<HDESK__, DesktopCloser>;
+
+HWND findReadyWindow()
+{
+    HWND window = FindWindowW(windowClass, nullptr);
+    if (!window || !IsWindowVisible(window)) {
+        return nullptr;
+    }
+    wchar_t status[256] = {};
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(GetDlgItem(window, statusLabelId), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(status),
+                             SMTO_ABORTIFHUNG, 2000, &copied)) {
+        return nullptr;
+    }
+    return std::wcscmp(status, loadingText) == 0 ? nullptr : window;
+}
+
+int waitForWindow(int seconds)
+{
+    for (int tick = 0; tick < seconds * 10; ++tick) {
+        if (findReadyWindow()) {
+            return 0;
+        }
+        Sleep(100);
+    }
+    return 1;
+}
+
+// Sent rather than posted, so that the click has been handled (the window
+// resized and repainted) when this returns. Only for buttons that open no
+// message box.
+int click(int controlId)
+{
+    HWND control = GetDlgItem(findReadyWindow(), controlId);
+    if (!control) {
+        return 1;
+    }
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(control, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored) ? 0 : 1;
+}
+
+// Returns once the window is gone, so that the caller knows the program ended.
+int close()
+{
+    HWND window = findReadyWindow();
+    if (!window || !PostMessageW(window, WM_CLOSE, 0, 0)) {
+        return 1;
+    }
+    for (int tick = 0; tick < 100; ++tick) {
+        if (!IsWindow(window)) {
+            return 0;
+        }
+        Sleep(100);
+    }
+    return 1;
+}
+
+int move(int x, int y)
+{
+    HWND window = findReadyWindow();
+    return window && SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) ? 0 : 1;
+}
+
+int printBounds()
+{
+    RECT bounds = {};
+    if (!GetWindowRect(findReadyWindow(), &bounds)) {
+        return 1;
+    }
+    std::printf("%ldx%ld+%ld+%ld\n", bounds.right - bounds.left, bounds.bottom - bounds.top, bounds.left, bounds.top);
+    return 0;
+}
+
+// The desktop appears a moment after `wine explorer /desktop=…` starts.
+bool switchToDesktop(const wchar_t* name, OwnedDesktop& desktop, int seconds)
+{
+    for (int tick = 0; !desktop && tick < seconds * 10; ++tick) {
+        desktop.reset(OpenDesktopW(name, 0, FALSE, GENERIC_ALL));
+        if (!desktop) {
+            Sleep(100);
+        }
+    }
+    return desktop && SetThreadDesktop(desktop.get());
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    int next = 1;
+    const wchar_t* desktopName = nullptr;
+    if (argc > next + 1 && std::wcscmp(argv[next], L"--desktop") == 0) {
+        desktopName = argv[next + 1];
+        next += 2;
+    }
+    const bool waiting = argc == next + 2 && std::wcscmp(argv[next], L"wait") == 0;
+    const int seconds = waiting ? _wtoi(argv[next + 1]) : 5;
+    OwnedDesktop desktop;
+    if (desktopName && !switchToDesktop(desktopName, desktop, seconds)) {
+        return 1;
+    }
+    if (waiting) {
+        return waitForWindow(seconds);
+    }
+    if (argc == next + 2 && std::wcscmp(argv[next], L"click") == 0) {
+        return click(_wtoi(argv[next + 1]));
+    }
+    if (argc == next + 1 && std::wcscmp(argv[next], L"close") == 0) {
+        return close();
+    }
+    if (argc == next + 3 && std::wcscmp(argv[next], L"move") == 0) {
+        return move(_wtoi(argv[next + 1]), _wtoi(argv[next + 2]));
+    }
+    if (argc == next + 1 && std::wcscmp(argv[next], L"rect") == 0) {
+        return printBounds();
+    }
+    return 2;
+}
