@@ -1,0 +1,15 @@
+#include "driver/test_paths.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+int wmain(int argc, wchar_t** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    if (!readTestPaths(argc, argv)) {
+        std::fprintf(stderr, "usage: --program=EXE --sim-dll=DLL --planted-dll=DLL --sample-store=TXT\n");
+        return 2;
+    }
+    return RUN_ALL_TESTS();
+}
