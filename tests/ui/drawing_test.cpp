@@ -60,7 +60,9 @@ protected:
     {
         addApp(1, L"ChatGPT", L"OpenAI.Codex_2p2nqsd0c76g0");
         TestWindow& window = open();
-        SetWindowPos(window.window(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+        // At the screen's corner, so that the expanded window fits on any
+        // screen: pixels off the screen cannot be read back.
+        SetWindowPos(window.window(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
         return window;
     }
 
