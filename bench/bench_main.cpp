@@ -1,0 +1,388 @@
+// Times the catalog load, the search and the start-up of the program, and
+// measures the memory a large catalog takes, in the conditions the program
+// meets: its own main window and list view, the real SID conversions, and the
+// system's records handed over by stand-ins of the four network isolation
+// functions. Prints a table of medians. scripts/bench.sh builds and runs it.
+//
+//   orva_bench.exe [--runs N] [--large-runs N]
+
+#include "bench_window.h"
+#include "catalog_memory.h"
+#include "list_view_meter.h"
+#include "minimal_window.h"
+#include "prebuilt_store.h"
+#include "startup_probe.h"
+#include "synthetic_catalog.h"
+#include "timing.h"
+
+#include "app/control_ids.h"
+#include "catalog/populate_app_list.h"
+#include "store/load_catalog.h"
+
+#include <commctrl.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t loadSizes[] = {300, 3000, 30000};
+constexpr std::size_t searchSizes[] = {3000, 30000};
+constexpr std::size_t memoryApps = 30000;
+constexpr std::size_t startupApps = 300;
+
+constexpr double loadOwnShareTarget = 0.15;
+constexpr double searchRatioTarget = 1.10;
+constexpr double startupRatioTarget = 1.5;
+
+// How much an n log n step may grow from 3,000 to 30,000 entries.
+double nLogNGrowth()
+{
+    return 30000.0 * std::log(30000.0) / (3000.0 * std::log(3000.0));
+}
+
+const char* verdict(bool met)
+{
+    return met ? "met" : "MISSED";
+}
+
+// The console may not take UTF-8, and the figures need no more than ASCII.
+std::string ascii(const std::wstring& text)
+{
+    std::string bytes;
+    for (const wchar_t unit : text) {
+        bytes += unit < 0x80 ? static_cast<char>(unit) : '?';
+    }
+    return bytes;
+}
+
+// The count in the program's status line ("已读取 300 个应用…"), or what the
+// line says when it holds none.
+std::string appCountIn(const std::wstring& status)
+{
+    const std::size_t digits = status.find_first_of(L"0123456789");
+    if (digits == std::wstring::npos) {
+        return "no app count: '" + ascii(status) + "'";
+    }
+    return ascii(status.substr(digits, status.find_first_not_of(L"0123456789", digits) - digits)) + " apps read";
+}
+
+std::string runtimeName()
+{
+    using WineVersionFunction = const char* (*)();
+    const auto wineVersion = reinterpret_cast<WineVersionFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")));
+    return wineVersion ? std::string("Wine ") + wineVersion() : std::string("Windows");
+}
+
+std::string processorName()
+{
+    wchar_t name[128] = {};
+    DWORD size = sizeof(name);
+    RegGetValueW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", L"ProcessorNameString",
+                 RRF_RT_REG_SZ, nullptr, name, &size);
+    SYSTEM_INFO system = {};
+    GetNativeSystemInfo(&system);
+    return ascii(name) + ", " + std::to_string(system.dwNumberOfProcessors) + " processors";
+}
+
+std::wstring directoryOfThisProgram()
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring directory = path;
+    return directory.substr(0, directory.find_last_of(L'\\') + 1);
+}
+
+PROCESS_MEMORY_COUNTERS memoryCounters()
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof(counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+    return counters;
+}
+
+double megabytes(SIZE_T bytes)
+{
+    return static_cast<double>(bytes) / (1024.0 * 1024.0);
+}
+
+struct Runs {
+    int regular = 7;
+    // A list view under Wine takes about 0.3 ms per inserted row, so every
+    // run at 30,000 entries costs seconds.
+    int large = 3;
+
+    int at(std::size_t apps) const { return apps >= 30000 ? large : regular; }
+};
+
+// The first load of the largest catalog, while the process has done nothing
+// that could have raised its peak yet.
+void measureMemory(const BenchWindow& window)
+{
+    const PROCESS_MEMORY_COUNTERS before = memoryCounters();
+    loadCatalog(window.state());
+    const PROCESS_MEMORY_COUNTERS after = memoryCounters();
+    pumpMessages();
+    const std::vector<AppEntry>& apps = window.state().apps;
+    const std::size_t bytes = catalogBytes(apps);
+
+    std::printf("\nMemory: the first load of %zu apps (GetProcessMemoryInfo)\n", apps.size());
+    std::printf("  working set before the load      %8.1f MB\n", megabytes(before.WorkingSetSize));
+    std::printf("  working set after the load       %8.1f MB\n", megabytes(after.WorkingSetSize));
+    std::printf("  peak working set after the load  %8.1f MB  (+%.1f MB over the working set before)\n",
+                megabytes(after.PeakWorkingSetSize),
+                megabytes(after.PeakWorkingSetSize - std::min(after.PeakWorkingSetSize, before.WorkingSetSize)));
+    std::printf("  catalog                          %8.1f MB  = %zu bytes per app (AppEntry %zu + string blocks)\n",
+                megabytes(bytes), apps.empty() ? 0 : bytes / apps.size(), sizeof(AppEntry));
+    std::fflush(stdout);
+}
+
+// Medians over the runs; own work and its share are taken run by run, since
+// the list view's time varies from run to run by more than the own work.
+struct LoadFigures {
+    double total = 0.0;
+    double listView = 0.0;
+    double storeCalls = 0.0;
+    double own = 0.0;
+    double ownShare = 0.0;
+};
+
+// Each timed load finds the list holding the previous load's rows, as a
+// refresh does.
+LoadFigures measureLoad(const BenchWindow& window, PrebuiltStore& store, int runs)
+{
+    WindowState& state = window.state();
+    ListViewMeter meter(state.appList);
+    std::vector<double> totals, listViews, storeCalls, owns, ownShares;
+    for (int run = 0; run < runs; ++run) {
+        meter.reset();
+        store.resetCallTime();
+        const double total = timeMilliseconds([&] { loadCatalog(state); });
+        const double own = total - meter.milliseconds() - store.callMilliseconds();
+        totals.push_back(total);
+        listViews.push_back(meter.milliseconds());
+        storeCalls.push_back(store.callMilliseconds());
+        owns.push_back(own);
+        ownShares.push_back(own / total);
+        pumpMessages();
+    }
+    return LoadFigures{median(totals), median(listViews), median(storeCalls), median(owns), median(ownShares)};
+}
+
+void measureMemoryAndLoads(const BenchWindow& window, const Runs& runs)
+{
+    std::vector<LoadFigures> figures(std::size(loadSizes));
+    for (std::size_t i = std::size(loadSizes); i-- > 0;) {
+        PrebuiltStore store(makeSyntheticCatalog(loadSizes[i]));
+        // The first load, untimed, puts the catalog's rows in the list.
+        if (loadSizes[i] == memoryApps) {
+            measureMemory(window);
+        } else {
+            loadCatalog(window.state());
+            pumpMessages();
+        }
+        figures[i] = measureLoad(window, store, runs.at(loadSizes[i]));
+    }
+
+    std::printf("\nLoad: loadCatalog in the program's main window (compact, list hidden), list holding the previous "
+                "load's rows\n");
+    std::printf("  %6s %11s %14s %16s %13s %10s\n", "apps", "total ms", "list view ms", "store calls ms",
+                "own work ms", "own share");
+    for (std::size_t i = 0; i < std::size(loadSizes); ++i) {
+        const LoadFigures& load = figures[i];
+        std::printf("  %6zu %11.2f %14.2f %16.2f %13.2f %9.1f%%\n", loadSizes[i], load.total, load.listView,
+                    load.storeCalls, load.own, 100.0 * load.ownShare);
+    }
+    const LoadFigures& small = figures[1];
+    const LoadFigures& large = figures[2];
+    std::printf("  growth 3000 -> 30000: own work %.1fx, list view %.1fx, total %.1fx (n log n: %.1fx)\n",
+                large.own / small.own, large.listView / small.listView, large.total / small.total, nLogNGrowth());
+    std::printf("  target: own work <= %.0f%% of the load at 30000 apps: %s; own work within n log n: %s\n",
+                100.0 * loadOwnShareTarget, verdict(large.ownShare <= loadOwnShareTarget),
+                verdict(large.own / small.own <= nLogNGrowth()));
+    std::fflush(stdout);
+}
+
+// Medians over the runs, own work and ratio taken run by run.
+struct SearchFigures {
+    std::size_t rows = 0;
+    double search = 0.0;
+    double listView = 0.0;
+    double own = 0.0;
+    double ratio = 0.0;
+};
+
+void showEveryApp(const BenchWindow& window)
+{
+    window.setSearchTextQuietly(L"");
+    populateAppList(window.state());
+    pumpMessages();
+}
+
+// Each timed refill starts from the full list, as the first keystroke in an
+// empty search box does. The floor is the time the list view spends in the
+// refill's own messages, taken by the meter during that same refill, so that
+// whatever else the machine is doing weighs on both alike.
+SearchFigures measureSearch(const BenchWindow& window, const SearchQuery& query, std::size_t fullRows, int runs)
+{
+    WindowState& state = window.state();
+    ListViewMeter meter(state.appList);
+    std::vector<double> searches, listViews, owns, ratios;
+    for (int run = 0; run < runs; ++run) {
+        // A refill shows a part of the full list in its order, so one that
+        // shows as many rows shows the full list already.
+        if (state.visibleRows.size() != fullRows) {
+            showEveryApp(window);
+        }
+        window.setSearchTextQuietly(query.text);
+        meter.reset();
+        const double search = timeMilliseconds([&] { populateAppList(state); });
+        searches.push_back(search);
+        listViews.push_back(meter.milliseconds());
+        owns.push_back(search - meter.milliseconds());
+        ratios.push_back(search / meter.milliseconds());
+        pumpMessages();
+    }
+    return SearchFigures{state.visibleRows.size(), median(searches), median(listViews), median(owns), median(ratios)};
+}
+
+void measureSearches(const BenchWindow& window, const Runs& runs)
+{
+    std::vector<std::vector<SearchFigures>> figures;
+    for (const std::size_t apps : searchSizes) {
+        const PrebuiltStore store(makeSyntheticCatalog(apps));
+        // The search box still holds the previous size's last query.
+        window.setSearchTextQuietly(L"");
+        loadCatalog(window.state());
+        pumpMessages();
+        const std::size_t fullRows = window.state().visibleRows.size();
+        figures.emplace_back();
+        for (const SearchQuery& query : searchQueries) {
+            figures.back().push_back(measureSearch(window, query, fullRows, runs.at(apps)));
+        }
+    }
+
+    std::printf("\nSearch: one search-text change from the full list (populateAppList), list hidden\n");
+    std::printf("  %7s %6s %7s %11s %16s %13s %7s\n", "entries", "query", "rows", "search ms", "floor (list) ms",
+                "own work ms", "ratio");
+    bool met = true;
+    for (std::size_t size = 0; size < std::size(searchSizes); ++size) {
+        for (std::size_t i = 0; i < std::size(searchQueries); ++i) {
+            const SearchFigures& search = figures[size][i];
+            if (searchSizes[size] == 30000) {
+                met = met && search.ratio <= searchRatioTarget;
+            }
+            std::printf("  %7zu %6s %7zu %11.2f %16.2f %13.2f %7.3f\n", searchSizes[size], searchQueries[i].label,
+                        search.rows, search.search, search.listView, search.own, search.ratio);
+        }
+    }
+    std::printf("  growth 3000 -> 30000 (own work / floor):");
+    bool withinNLogN = true;
+    for (std::size_t i = 0; i < std::size(searchQueries); ++i) {
+        const double ownGrowth = figures[1][i].own / figures[0][i].own;
+        withinNLogN = withinNLogN && ownGrowth <= nLogNGrowth();
+        std::printf(" %s %.1fx / %.1fx%s", searchQueries[i].label, ownGrowth,
+                    figures[1][i].listView / figures[0][i].listView, i + 1 < std::size(searchQueries) ? "," : "");
+    }
+    std::printf(" (n log n: %.1fx)\n", nLogNGrowth());
+    std::printf("  target: search <= %.2fx the floor at 30000 entries, every query: %s; own work within n log n: %s\n",
+                searchRatioTarget, verdict(met), verdict(withinNLogN));
+    std::fflush(stdout);
+}
+
+// The program reads the simulated system's state from a file named by
+// ORVA_LOOPBACK_STORE, which the started programs inherit.
+std::wstring writeStartupStore()
+{
+    const std::wstring path = directoryOfThisProgram() + L"startup-store.txt";
+    std::ofstream(path.c_str(), std::ios::binary) << storeFileText(makeSyntheticCatalog(startupApps));
+    SetEnvironmentVariableW(L"ORVA_LOOPBACK_STORE", path.c_str());
+    return path;
+}
+
+bool systemHasFirewallApi()
+{
+    wchar_t directory[MAX_PATH] = {};
+    GetSystemDirectoryW(directory, MAX_PATH);
+    return GetFileAttributesW((std::wstring(directory) + L"\\FirewallAPI.dll").c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void measureStartups(const Runs& runs)
+{
+    const std::wstring directory = directoryOfThisProgram();
+    const std::wstring program = directory + L"..\\OrvaLoopback.exe";
+    const std::wstring minimal = directory + L"bench_minimal_window.exe";
+    writeStartupStore();
+
+    std::vector<double> programTimes, minimalTimes;
+    std::wstring status;
+    // The first start of each reads its files from disk.
+    for (int run = -1; run < runs.regular; ++run) {
+        const std::optional<StartupResult> programStart =
+            measureStartup(program, L"OrvaLoopbackWindow", statusLabelId);
+        const std::optional<StartupResult> minimalStart = measureStartup(minimal, minimalWindowClassName, 0);
+        if (!programStart || !minimalStart) {
+            std::printf("\nStart-up: %s did not start and paint within ten seconds\n",
+                        programStart ? "the minimal window" : "OrvaLoopback.exe");
+            return;
+        }
+        if (run >= 0) {
+            programTimes.push_back(programStart->milliseconds);
+            minimalTimes.push_back(minimalStart->milliseconds);
+        }
+        status = programStart->status;
+    }
+    const double programMedian = median(programTimes);
+    const double minimalMedian = median(minimalTimes);
+    std::printf("\nStart-up: CreateProcessW to the window painted and waiting for input\n");
+    if (systemHasFirewallApi()) {
+        std::printf("  store: FirewallAPI.dll in the system directory, ORVA_LOOPBACK_STORE of %zu apps\n",
+                    startupApps);
+    } else {
+        std::printf("  store: no FirewallAPI.dll in the system directory (the program shows 'unsupported')\n");
+    }
+    std::printf("  program's status line: %s\n", appCountIn(status).c_str());
+    std::printf("  %-24s %10s\n", "program", "ms");
+    std::printf("  %-24s %10.1f\n", "OrvaLoopback.exe", programMedian);
+    std::printf("  %-24s %10.1f\n", "minimal empty window", minimalMedian);
+    std::printf("  ratio %.3f; target <= %.1f: %s\n", programMedian / minimalMedian, startupRatioTarget,
+                verdict(programMedian <= startupRatioTarget * minimalMedian));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Runs runs;
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "--runs") == 0) {
+            runs.regular = std::max(1, std::atoi(argv[i + 1]));
+        } else if (std::strcmp(argv[i], "--large-runs") == 0) {
+            runs.large = std::max(1, std::atoi(argv[i + 1]));
+        }
+    }
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    std::printf("Orva Loopback benchmark: medians of %d runs (%d at 30000 entries); %s; %s\n", runs.regular,
+                runs.large, runtimeName().c_str(), processorName().c_str());
+    std::fflush(stdout);
+    {
+        std::optional<PrebuiltStore> emptyStore(std::in_place, SyntheticCatalog{});
+        BenchWindow window;
+        emptyStore.reset();
+        measureMemoryAndLoads(window, runs);
+        measureSearches(window, runs);
+    }
+    measureStartups(runs);
+    return 0;
+}

@@ -1,0 +1,51 @@
+#include "bench_window.h"
+
+#include "app/main_window.h"
+
+BenchWindow::BenchWindow()
+{
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW existing = {};
+    existing.cbSize = sizeof(existing);
+    if (!GetClassInfoExW(instance, mainWindowClassName, &existing)) {
+        registerMainWindowClass(instance);
+    }
+    window_ = createMainWindow(instance);
+    ShowWindow(window_, SW_SHOWNOACTIVATE);
+    UpdateWindow(window_);
+    pumpMessages();
+}
+
+BenchWindow::~BenchWindow()
+{
+    if (IsWindow(window_)) {
+        DestroyWindow(window_);
+    }
+    // Takes the WM_QUIT that WM_DESTROY posts.
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }
+}
+
+WindowState& BenchWindow::state() const
+{
+    return *reinterpret_cast<WindowState*>(GetWindowLongPtrW(window_, GWLP_USERDATA));
+}
+
+void BenchWindow::setSearchTextQuietly(const std::wstring& text) const
+{
+    WindowState& windowState = state();
+    // The edit control's EN_CHANGE is ignored while the list is being filled.
+    windowState.populating = true;
+    SetWindowTextW(windowState.searchEdit, text.c_str());
+    windowState.populating = false;
+}
+
+void pumpMessages()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+struct StartupResult {
+    double milliseconds = 0.0;
+    // The program's status line as it stood once painted.
+    std::wstring status;
+};
+
+// Starts `program` and times it from just before CreateProcessW until its
+// window of class `windowClass` is visible, painted and its thread waits for
+// input: WaitForInputIdle has returned, a WM_NULL sent to the window has come
+// back through its message loop and no part of the window awaits painting.
+// The program's first WM_PAINT comes from UpdateWindow before its message
+// loop starts, so that moment lies after it. The program is then closed.
+// Nothing when it fails to start, exits or stays unpainted for ten seconds.
+std::optional<StartupResult> measureStartup(const std::wstring& program, const wchar_t* windowClass,
+                                            int statusControlId);
