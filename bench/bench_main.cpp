@@ -301,12 +301,11 @@ void measureSearches(const BenchWindow& window, const Runs& runs)
 
 // The program reads the simulated system's state from a file named by
 // ORVA_LOOPBACK_STORE, which the started programs inherit.
-std::wstring writeStartupStore()
+void writeStartupStore()
 {
     const std::wstring path = directoryOfThisProgram() + L"startup-store.txt";
     std::ofstream(path.c_str(), std::ios::binary) << storeFileText(makeSyntheticCatalog(startupApps));
     SetEnvironmentVariableW(L"ORVA_LOOPBACK_STORE", path.c_str());
-    return path;
 }
 
 bool systemHasFirewallApi()
@@ -377,6 +376,8 @@ int main(int argc, char** argv)
                 runs.large, runtimeName().c_str(), processorName().c_str());
     std::fflush(stdout);
     {
+        // Creating the window loads a catalog: an empty one, so that the
+        // memory figure's first real load still sets the process's peak.
         std::optional<PrebuiltStore> emptyStore(std::in_place, SyntheticCatalog{});
         BenchWindow window;
         emptyStore.reset();

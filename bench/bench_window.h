@@ -14,7 +14,6 @@ public:
     BenchWindow& operator=(const BenchWindow&) = delete;
     ~BenchWindow();
 
-    HWND window() const { return window_; }
     WindowState& state() const;
 
     // Puts `text` in the search box while the list is left alone, so that the
