@@ -109,8 +109,11 @@ bool createControls(WindowState& state)
     column.pszText = const_cast<wchar_t*>(L"应用");
     SendMessageW(state.appList, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
 
-    state.statusLabel = createChild(state, L"STATIC", L"正在读取应用…", 0, WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE, 40,
-                                    620, 516, 40, statusLabelId);
+    // SS_NOPREFIX: the status line shows the system's messages, whose
+    // ampersands are text, not mnemonics.
+    state.statusLabel = createChild(state, L"STATIC", L"正在读取应用…", 0,
+                                    WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE | SS_NOPREFIX, 40, 620, 516, 40,
+                                    statusLabelId);
     setFont(state.statusLabel, state.statusFont.get());
     state.closeButton =
         createChild(state, L"BUTTON", L"关闭", 0, ownerDrawButtonStyle, 576, 620, 100, 40, closeButtonId);

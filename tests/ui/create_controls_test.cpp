@@ -48,7 +48,7 @@ TEST_F(CreateControls, EveryControlHasItsClassTextStyleIdFontAndCreationOrder)
         {&WindowState::searchEdit, L"Edit", L"", WS_EX_CLIENTEDGE, 0x50810080, {28, 246, 676, 284}, 1003, bodyFont},
         {&WindowState::appList, L"SysListView32", L"", WS_EX_CLIENTEDGE, 0x5081000D, {28, 298, 676, 602}, 1004,
          bodyFont},
-        {&WindowState::statusLabel, L"Static", L"读取当前设置失败：Access denied.", 0, 0x50000200, {40, 240, 664, 280},
+        {&WindowState::statusLabel, L"Static", L"读取当前设置失败：Access denied.", 0, 0x50000280, {40, 240, 664, 280},
          1007, statusFont},
         {&WindowState::closeButton, L"Button", L"关闭", 0, 0x5001000B, {576, 620, 676, 660}, 2, buttonFont},
     };
