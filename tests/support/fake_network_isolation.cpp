@@ -119,7 +119,7 @@ DWORD WINAPI fakeFree(INET_FIREWALL_APP_CONTAINER* records)
     delete[] (*found)->records;
     delete *found;
     enumerations.erase(found);
-    return ERROR_SUCCESS;
+    return fake.freeResult;
 }
 
 DWORD WINAPI fakeSetConfig(DWORD count, SID_AND_ATTRIBUTES* sids)

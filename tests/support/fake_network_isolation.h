@@ -53,6 +53,8 @@ struct FakeNetworkIsolation {
     DWORD getConfigResult = ERROR_SUCCESS;
     DWORD enumResult = ERROR_SUCCESS;
     DWORD setConfigResult = ERROR_SUCCESS;
+    // Returned by the release, which frees the enumeration all the same.
+    DWORD freeResult = ERROR_SUCCESS;
 
     int getConfigCalls = 0;
     int enumCalls = 0;

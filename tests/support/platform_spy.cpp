@@ -88,8 +88,16 @@ BOOL WINAPI spyStringToSid(LPCWSTR text, PSID* sid)
     return converted;
 }
 
-// Points this executable's import of `function` from `dll` at `replacement`
-// and returns the original address.
+template <typename Function>
+void redirect(const char* dll, const char* name, Function*& original, Function* replacement)
+{
+    if (!original) {
+        original = reinterpret_cast<Function*>(redirectImport(dll, name, reinterpret_cast<void*>(replacement)));
+    }
+}
+
+} // namespace
+
 void* redirectImport(const char* dll, const char* function, void* replacement)
 {
     auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
@@ -121,16 +129,6 @@ void* redirectImport(const char* dll, const char* function, void* replacement)
     }
     return nullptr;
 }
-
-template <typename Function>
-void redirect(const char* dll, const char* name, Function*& original, Function* replacement)
-{
-    if (!original) {
-        original = reinterpret_cast<Function*>(redirectImport(dll, name, reinterpret_cast<void*>(replacement)));
-    }
-}
-
-} // namespace
 
 PlatformSpy& resetPlatformSpy()
 {

@@ -23,6 +23,10 @@ struct PlatformSpy {
     int failStringToSidCall = 0;
 };
 
+// Points this executable's import of `function` from `dll` at `replacement`
+// and returns the address it had, which restores it when redirected back.
+void* redirectImport(const char* dll, const char* function, void* replacement);
+
 // Installs the redirections once and resets the record.
 PlatformSpy& resetPlatformSpy();
 PlatformSpy& platformSpy();

@@ -1,0 +1,47 @@
+#include "support/message_box_catcher.h"
+
+#include "support/test_window.h"
+
+namespace {
+
+std::vector<MessageBoxCatcher::Report>* activeBoxes = nullptr;
+
+std::wstring classOf(HWND window)
+{
+    wchar_t name[32] = {};
+    GetClassNameW(window, name, 32);
+    return name;
+}
+
+} // namespace
+
+MessageBoxCatcher::MessageBoxCatcher()
+{
+    activeBoxes = &boxes_;
+    hook_ = SetWindowsHookExW(WH_CALLWNDPROCRET, &MessageBoxCatcher::afterMessage, nullptr, GetCurrentThreadId());
+}
+
+MessageBoxCatcher::~MessageBoxCatcher()
+{
+    UnhookWindowsHookEx(hook_);
+    activeBoxes = nullptr;
+}
+
+LRESULT CALLBACK MessageBoxCatcher::afterMessage(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* message = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    // The box has its text once WM_INITDIALOG has been handled; the posted OK
+    // waits for the modal loop that follows.
+    if (code == HC_ACTION && activeBoxes && message->message == WM_INITDIALOG && classOf(message->hwnd) == L"#32770") {
+        Report report{windowText(message->hwnd), {}};
+        for (HWND child = GetWindow(message->hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            const std::wstring text = windowText(child);
+            if (_wcsicmp(classOf(child).c_str(), L"Static") == 0 && !text.empty()) {
+                report.text = text;
+            }
+        }
+        activeBoxes->push_back(std::move(report));
+        PostMessageW(message->hwnd, WM_COMMAND, IDOK, 0);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
