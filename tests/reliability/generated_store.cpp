@@ -260,6 +260,15 @@ GeneratedStore StoreGenerator::store(std::size_t appCount)
             next.sid = earlier.sid;
             next.record.sid = earlier.record.sid;
         }
+        if (!store.apps.empty() && !next.recommended && random_.percent(6)) {
+            // The name of an earlier app in other ASCII case: equal in display order.
+            const GeneratedApp& earlier = store.apps[random_.below(store.apps.size())];
+            const std::wstring earlierName = earlier.record.displayName.value_or(L"");
+            if (!earlier.recommended && !earlierName.empty() && earlierName[0] != L'@') {
+                next.record.displayName = withRandomCase(earlierName);
+                next.expectedName = *next.record.displayName;
+            }
+        }
         store.apps.push_back(std::move(next));
     }
     for (std::size_t count = random_.below(std::min<std::size_t>(appCount, 25) + 6); count > 0; --count) {
