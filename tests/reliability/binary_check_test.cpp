@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstddef>
 #include <cstring>
 #include <set>
 #include <string>
