@@ -15,7 +15,7 @@
 #include "synthetic_catalog.h"
 #include "timing.h"
 
-#include "app/control_ids.h"
+#include "model/control_ids.h"
 #include "catalog/populate_app_list.h"
 #include "store/load_catalog.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/window_state.h"
+#include "model/window_state.h"
 
 #include <cstddef>
 #include <vector>

@@ -2,7 +2,7 @@
 
 #include "synthetic_catalog.h"
 
-#include "store/network_isolation.h"
+#include "model/network_isolation.h"
 
 #include <windows.h>
 

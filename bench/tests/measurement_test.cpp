@@ -6,7 +6,7 @@
 #include "startup_probe.h"
 #include "timing.h"
 
-#include "app/control_ids.h"
+#include "model/control_ids.h"
 #include "catalog/populate_app_list.h"
 
 #include <commctrl.h>

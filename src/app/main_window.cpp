@@ -1,15 +1,17 @@
 #include "app/main_window.h"
 
-#include "app/window_state.h"
+#include "model/resource_ids.h"
+#include "model/window_state.h"
+#include "model/window_table.h"
 #include "ui/commands.h"
 #include "ui/create_controls.h"
 #include "ui/drawing.h"
 
 #include <commctrl.h>
 
-namespace {
+#include <memory>
 
-constexpr int iconResourceId = 101;
+namespace {
 
 WindowState* stateOf(HWND window)
 {
@@ -28,20 +30,10 @@ void onCreate(HWND window)
 
 void onDestroy(HWND window, WindowState* state)
 {
-    if (state) {
-        state->bodyFont.reset();
-        state->titleFont.reset();
-        state->subtitleFont.reset();
-        state->buttonFont.reset();
-        state->statusFont.reset();
-        state->backgroundBrush.reset();
-        state->whiteBrush.reset();
-        state->highlightBrush.reset();
-        state->panelBrush.reset();
-        // Late messages from the children being destroyed must find no state.
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        delete state;
-    }
+    // The record and everything it owns go at the end of this handler; late
+    // messages from the children being destroyed must find no state.
+    const std::unique_ptr<WindowState> released(state);
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     PostQuitMessage(0);
 }
 
@@ -102,7 +94,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 bool registerMainWindowClass(HINSTANCE instance)
 {
-    HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(iconResourceId));
+    HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.style = 0;
@@ -118,11 +110,11 @@ bool registerMainWindowClass(HINSTANCE instance)
 
 HWND createMainWindow(HINSTANCE instance)
 {
-    constexpr int width = 720;
-    constexpr int height = 360;
+    constexpr int width = layout::windowWidth;
+    constexpr int height = layout::compactWindowHeight;
     const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    return CreateWindowExW(0, mainWindowClassName, L"Orva - Windows 系统回环代理设置",
+    return CreateWindowExW(0, mainWindowClassName, texts::windowCaption,
                            WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, x, y, width, height, nullptr,
                            nullptr, instance, nullptr);
 }

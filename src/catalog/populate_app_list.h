@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/window_state.h"
+#include "model/window_state.h"
 
 // Rebuilds the list from empty: every entry that is not recommended and whose
 // display name or container name contains the search text, with its check box

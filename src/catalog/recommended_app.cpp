@@ -1,5 +1,7 @@
 #include "catalog/recommended_app.h"
 
+#include "model/window_table.h"
+
 namespace {
 
 constexpr std::wstring_view recommendedFamilyName = L"openai.codex_2p2nqsd0c76g0";
@@ -66,12 +68,12 @@ void bindRecommendedApp(WindowState& state)
         }
     }
     if (state.recommendedIndex < 0) {
-        SetWindowTextW(state.recommendedCheck, L"ChatGPT（未检测到微软商店版）");
+        SetWindowTextW(state.recommendedCheck, texts::recommendedMissing);
         SendMessageW(state.recommendedCheck, BM_SETCHECK, BST_UNCHECKED, 0);
         EnableWindow(state.recommendedCheck, FALSE);
         return;
     }
-    SetWindowTextW(state.recommendedCheck, L"ChatGPT（推荐）");
+    SetWindowTextW(state.recommendedCheck, texts::recommendedFound);
     EnableWindow(state.recommendedCheck, TRUE);
     const bool exempt = state.apps[static_cast<std::size_t>(state.recommendedIndex)].exempt;
     SendMessageW(state.recommendedCheck, BM_SETCHECK, exempt ? BST_CHECKED : BST_UNCHECKED, 0);

@@ -1,6 +1,7 @@
 #include "store/error_text.h"
 
-#include "store/platform_owners.h"
+#include "model/owners.h"
+#include "model/window_table.h"
 
 std::wstring errorText(DWORD code)
 {
@@ -12,7 +13,7 @@ std::wstring errorText(DWORD code)
         reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     const LocalText message(buffer);
     if (length == 0 || !message) {
-        return L"错误代码 " + std::to_wstring(code);
+        return texts::errorCode + std::to_wstring(code);
     }
     std::wstring text(message.get(), length);
     while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) {

@@ -3,8 +3,10 @@
 #include "catalog/populate_app_list.h"
 #include "catalog/recommended_app.h"
 #include "catalog/sort_catalog.h"
+#include "model/owners.h"
+#include "model/window_table.h"
 #include "store/error_text.h"
-#include "store/platform_owners.h"
+#include "store/loopback_api.h"
 
 #include <sddl.h>
 #include <shlwapi.h>
@@ -76,10 +78,10 @@ bool loadCatalog(WindowState& state)
     state.populating = true;
     EnableWindow(state.refreshButton, FALSE);
     EnableWindow(state.applyButton, FALSE);
-    SetWindowTextW(state.statusLabel, L"正在读取应用…");
+    SetWindowTextW(state.statusLabel, texts::loading);
 
     if (!bindLoopbackApi()) {
-        endLoad(state, L"当前 Windows 系统不支持回环代理设置。");
+        endLoad(state, texts::unsupported);
         return false;
     }
 
@@ -90,7 +92,7 @@ bool loadCatalog(WindowState& state)
         const DWORD result = loopbackApi.getAppContainerConfig(&configured.count, &configured.records);
         if (result != ERROR_SUCCESS) {
             // Whatever a failing call handed out is still released by the owner.
-            endLoad(state, L"读取当前设置失败：" + errorText(result));
+            endLoad(state, texts::readConfigFailed + errorText(result));
             return false;
         }
         for (DWORD i = 0; configured.records && i < configured.count; ++i) {
@@ -110,10 +112,10 @@ bool loadCatalog(WindowState& state)
 
     std::unordered_set<std::wstring> seenSids;
     {
-        EnumeratedAppContainers enumerated;
+        EnumeratedAppContainers enumerated(loopbackApi.freeAppContainers);
         const DWORD result = loopbackApi.enumAppContainers(0, &enumerated.count, &enumerated.records);
         if (result != ERROR_SUCCESS) {
-            endLoad(state, L"读取应用列表失败：" + errorText(result));
+            endLoad(state, texts::readAppsFailed + errorText(result));
             return false;
         }
         enumerated.succeeded = true;
@@ -133,7 +135,7 @@ bool loadCatalog(WindowState& state)
                 entry.displayName = entry.containerName;
             }
             if (entry.displayName.empty()) {
-                entry.displayName = L"未命名应用";
+                entry.displayName = texts::unnamedApp;
             }
             entry.recommended =
                 isRecommendedApp(entry.displayName, entry.containerName, textOrEmpty(record.packageFullName));
@@ -155,7 +157,7 @@ bool loadCatalog(WindowState& state)
     bindRecommendedApp(state);
     populateAppList(state);
 
-    endLoad(state, L"已读取 " + std::to_wstring(state.apps.size()) + L" 个应用。勾选后点击“应用设置”。");
+    endLoad(state, texts::loadedBeforeCount + std::to_wstring(state.apps.size()) + texts::loadedAfterCount);
     EnableWindow(state.applyButton, TRUE);
     return true;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/window_state.h"
+#include "model/window_state.h"
 
 // Rebuilds the catalog from the system's AppContainers and exemption list,
 // orders it, binds the recommended check box, fills the list and reports the

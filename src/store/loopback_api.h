@@ -1,14 +1,7 @@
 #pragma once
 
-#include "store/network_isolation.h"
-
-#include <memory>
-
-struct ModuleDeleter {
-    using pointer = HMODULE;
-    void operator()(HMODULE module) const { FreeLibrary(module); }
-};
-using OwnedModule = std::unique_ptr<HINSTANCE__, ModuleDeleter>;
+#include "model/network_isolation.h"
+#include "model/owners.h"
 
 // The process-wide binding to FirewallAPI.dll. The module is released when
 // the process exits. A table whose module is already set is not looked up

@@ -1,20 +1,16 @@
 #include "store/save_exemption_list.h"
 
+#include "model/owners.h"
+#include "model/window_table.h"
 #include "store/error_text.h"
-#include "store/platform_owners.h"
+#include "store/loopback_api.h"
 
 #include <sddl.h>
-
-namespace {
-
-constexpr wchar_t windowCaption[] = L"Orva - Windows 系统回环代理设置";
-
-} // namespace
 
 void saveExemptionList(WindowState& state)
 {
     EnableWindow(state.applyButton, FALSE);
-    SetWindowTextW(state.statusLabel, L"正在保存…");
+    SetWindowTextW(state.statusLabel, texts::saving);
 
     std::size_t exemptCount = 0;
     for (const AppEntry& entry : state.apps) {
@@ -58,7 +54,7 @@ void saveExemptionList(WindowState& state)
     }
     if (!converted) {
         convertedSids.clear();
-        SetWindowTextW(state.statusLabel, L"保存失败：无法读取应用标识。");
+        SetWindowTextW(state.statusLabel, (std::wstring(texts::saveFailed) + texts::unreadableSid).c_str());
         EnableWindow(state.applyButton, TRUE);
         return;
     }
@@ -68,11 +64,11 @@ void saveExemptionList(WindowState& state)
     convertedSids.clear();
 
     if (result == ERROR_SUCCESS) {
-        SetWindowTextW(state.statusLabel, L"设置已保存。现在可以返回Orva使用代理。");
+        SetWindowTextW(state.statusLabel, texts::saved);
     } else {
-        SetWindowTextW(state.statusLabel, (L"保存失败：" + errorText(result)).c_str());
-        const std::wstring message = L"无法保存回环代理设置。\n\n" + errorText(result);
-        MessageBoxW(state.window, message.c_str(), windowCaption, MB_OK | MB_ICONERROR);
+        SetWindowTextW(state.statusLabel, (texts::saveFailed + errorText(result)).c_str());
+        const std::wstring message = texts::saveFailedBox + errorText(result);
+        MessageBoxW(state.window, message.c_str(), texts::windowCaption, MB_OK | MB_ICONERROR);
     }
     EnableWindow(state.applyButton, TRUE);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/window_state.h"
+#include "model/window_state.h"
 
 // Replaces the system's exemption list with the preserved SIDs, the retained
 // binary SIDs and every exempt entry, in that order. Reports in the status

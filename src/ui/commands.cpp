@@ -1,7 +1,8 @@
 #include "ui/commands.h"
 
-#include "app/control_ids.h"
 #include "catalog/populate_app_list.h"
+#include "model/control_ids.h"
+#include "model/window_table.h"
 #include "store/load_catalog.h"
 #include "store/save_exemption_list.h"
 
@@ -9,13 +10,11 @@
 
 namespace {
 
-constexpr wchar_t settingsChangedText[] = L"设置已更改，请点击“应用设置”保存。";
-
 void onRecommendedCheckToggled(WindowState& state)
 {
     const LRESULT check = SendMessageW(state.recommendedCheck, BM_GETCHECK, 0, 0);
     state.apps[static_cast<std::size_t>(state.recommendedIndex)].exempt = check == BST_CHECKED;
-    SetWindowTextW(state.statusLabel, settingsChangedText);
+    SetWindowTextW(state.statusLabel, texts::settingsChanged);
 }
 
 } // namespace
@@ -64,9 +63,11 @@ void setExpanded(WindowState& state, bool expanded)
     for (HWND control : state.advancedControls) {
         ShowWindow(control, expanded ? SW_SHOW : SW_HIDE);
     }
-    SetWindowTextW(state.moreAppsButton, expanded ? L"收起其他应用  ▲" : L"选择其他应用  ▼");
-    SetWindowPos(state.window, nullptr, 0, 0, 720, expanded ? 700 : 360, SWP_NOMOVE | SWP_NOZORDER);
-    SetWindowPos(state.statusLabel, nullptr, 40, expanded ? 620 : 240, expanded ? 516 : 624, 40, SWP_NOZORDER);
+    SetWindowTextW(state.moreAppsButton, expanded ? texts::moreAppsExpanded : texts::moreAppsCollapsed);
+    SetWindowPos(state.window, nullptr, 0, 0, layout::windowWidth,
+                 expanded ? layout::expandedWindowHeight : layout::compactWindowHeight, SWP_NOMOVE | SWP_NOZORDER);
+    const Box status = expanded ? layout::expandedStatusLabel : layout::compactStatusLabel;
+    SetWindowPos(state.statusLabel, nullptr, status.x, status.y, status.width, status.height, SWP_NOZORDER);
     // The status card moves with the mode, so the whole client area is repainted.
     InvalidateRect(state.window, nullptr, TRUE);
 }
@@ -86,5 +87,5 @@ void onListItemChanged(WindowState& state, const NMHDR* header)
     }
     AppEntry& entry = state.apps[state.visibleRows[static_cast<std::size_t>(change->iItem)]];
     entry.exempt = (change->uNewState & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
-    SetWindowTextW(state.statusLabel, settingsChangedText);
+    SetWindowTextW(state.statusLabel, texts::settingsChanged);
 }

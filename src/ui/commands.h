@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/window_state.h"
+#include "model/window_state.h"
 
 // WM_COMMAND from the controls (and IDCANCEL from Esc).
 void onCommand(WindowState& state, int controlId, int notificationCode);

@@ -1,27 +1,28 @@
 #include "ui/create_controls.h"
 
-#include "app/control_ids.h"
+#include "model/control_ids.h"
+#include "model/owners.h"
+#include "model/window_table.h"
 #include "store/load_catalog.h"
-#include "store/loopback_api.h"
 #include "ui/commands.h"
 
 #include <commctrl.h>
 
 namespace {
 
-OwnedFont createUiFont(int height, int weight)
+OwnedFont createUiFont(FontLook look)
 {
-    return OwnedFont(CreateFontW(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                 CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                                 L"Microsoft YaHei UI"));
+    return OwnedFont(CreateFontW(-look.height, 0, 0, 0, look.weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                                 DEFAULT_PITCH | FF_DONTCARE, fonts::face));
 }
 
 HWND createChild(const WindowState& state, const wchar_t* className, const wchar_t* text, DWORD extendedStyle,
-                 DWORD style, int x, int y, int width, int height, int id)
+                 DWORD style, const Box& box, int id)
 {
-    HWND control = CreateWindowExW(extendedStyle, className, text, style, x, y, width, height, state.window,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
-                                   nullptr);
+    HWND control = CreateWindowExW(extendedStyle, className, text, style, box.x, box.y, box.width, box.height,
+                                   state.window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   GetModuleHandleW(nullptr), nullptr);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(state.bodyFont.get()), TRUE);
     return control;
 }
@@ -59,64 +60,63 @@ constexpr DWORD ownerDrawButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_O
 
 bool createControls(WindowState& state)
 {
-    state.backgroundBrush.reset(CreateSolidBrush(RGB(248, 250, 252)));
-    state.whiteBrush.reset(CreateSolidBrush(RGB(255, 255, 255)));
-    state.highlightBrush.reset(CreateSolidBrush(RGB(239, 246, 255)));
-    state.panelBrush.reset(CreateSolidBrush(RGB(241, 245, 249)));
+    state.backgroundBrush.reset(CreateSolidBrush(palette::background));
+    state.whiteBrush.reset(CreateSolidBrush(palette::white));
+    state.highlightBrush.reset(CreateSolidBrush(palette::highlight));
+    state.panelBrush.reset(CreateSolidBrush(palette::panel));
 
-    state.bodyFont = createUiFont(16, FW_NORMAL);
-    state.titleFont = createUiFont(25, FW_SEMIBOLD);
-    state.subtitleFont = createUiFont(15, FW_NORMAL);
-    state.buttonFont = createUiFont(16, FW_SEMIBOLD);
-    state.statusFont = createUiFont(14, FW_NORMAL);
+    state.bodyFont = createUiFont(fonts::body);
+    state.titleFont = createUiFont(fonts::title);
+    state.subtitleFont = createUiFont(fonts::subtitle);
+    state.buttonFont = createUiFont(fonts::button);
+    state.statusFont = createUiFont(fonts::status);
 
-    state.titleLabel = createChild(state, L"STATIC", L"Windows 系统回环代理设置", 0, labelStyle, 40, 24, 630, 36, 0);
+    state.titleLabel = createChild(state, L"STATIC", texts::title, 0, labelStyle, layout::titleLabel, 0);
     setFont(state.titleLabel, state.titleFont.get());
-    state.subtitleLabel = createChild(state, L"STATIC", L"开启后，微软商店的应用可以使用本机代理。", 0, labelStyle,
-                                      40, 64, 630, 24, 0);
+    state.subtitleLabel = createChild(state, L"STATIC", texts::subtitle, 0, labelStyle, layout::subtitleLabel, 0);
     setFont(state.subtitleLabel, state.subtitleFont.get());
-    state.recommendedCheck = createChild(state, L"BUTTON", L"ChatGPT（推荐）", 0,
-                                         WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 48, 110, 600, 38,
-                                         recommendedCheckId);
-    state.moreAppsButton = createChild(state, L"BUTTON", L"选择其他应用  ▼", 0, ownerDrawButtonStyle, 28, 180, 178,
-                                       40, moreAppsButtonId);
+    state.recommendedCheck =
+        createChild(state, L"BUTTON", texts::recommendedFound, 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
+                    layout::recommendedCheck, recommendedCheckId);
+    state.moreAppsButton = createChild(state, L"BUTTON", texts::moreAppsCollapsed, 0, ownerDrawButtonStyle,
+                                       layout::moreAppsButton, moreAppsButtonId);
     state.refreshButton =
-        createChild(state, L"BUTTON", L"刷新", 0, ownerDrawButtonStyle, 218, 180, 90, 40, refreshButtonId);
+        createChild(state, L"BUTTON", texts::refresh, 0, ownerDrawButtonStyle, layout::refreshButton, refreshButtonId);
     state.applyButton =
-        createChild(state, L"BUTTON", L"应用设置", 0, ownerDrawButtonStyle, 540, 180, 136, 40, applyButtonId);
+        createChild(state, L"BUTTON", texts::apply, 0, ownerDrawButtonStyle, layout::applyButton, applyButtonId);
     setFont(state.moreAppsButton, state.buttonFont.get());
     setFont(state.refreshButton, state.buttonFont.get());
     setFont(state.applyButton, state.buttonFont.get());
 
     state.searchEdit = createChild(state, L"EDIT", L"", WS_EX_CLIENTEDGE,
-                                   WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 28, 246, 648, 38,
+                                   WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, layout::searchEdit,
                                    searchEditId);
-    SendMessageW(state.searchEdit, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(L"搜索应用"));
+    SendMessageW(state.searchEdit, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(texts::searchCue));
 
     state.appList = createChild(state, WC_LISTVIEWW, L"", WS_EX_CLIENTEDGE,
                                 WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
                                     LVS_SHOWSELALWAYS,
-                                28, 298, 648, 304, appListId);
+                                layout::appList, appListId);
     constexpr LPARAM listExtendedStyles = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
     SendMessageW(state.appList, LVM_SETEXTENDEDLISTVIEWSTYLE, listExtendedStyles, listExtendedStyles);
-    SendMessageW(state.appList, LVM_SETBKCOLOR, 0, RGB(255, 255, 255));
-    SendMessageW(state.appList, LVM_SETTEXTBKCOLOR, 0, RGB(255, 255, 255));
-    SendMessageW(state.appList, LVM_SETTEXTCOLOR, 0, RGB(15, 23, 42));
+    SendMessageW(state.appList, LVM_SETBKCOLOR, 0, palette::white);
+    SendMessageW(state.appList, LVM_SETTEXTBKCOLOR, 0, palette::white);
+    SendMessageW(state.appList, LVM_SETTEXTCOLOR, 0, palette::mainText);
     LVCOLUMNW column = {};
     column.mask = LVCF_WIDTH | LVCF_TEXT;
     column.fmt = LVCFMT_LEFT;
-    column.cx = 615;
-    column.pszText = const_cast<wchar_t*>(L"应用");
+    column.cx = layout::appListColumnWidth;
+    column.pszText = const_cast<wchar_t*>(texts::appColumn);
     SendMessageW(state.appList, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
 
     // SS_NOPREFIX: the status line shows the system's messages, whose
     // ampersands are text, not mnemonics.
-    state.statusLabel = createChild(state, L"STATIC", L"正在读取应用…", 0,
-                                    WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE | SS_NOPREFIX, 40, 620, 516, 40,
+    state.statusLabel = createChild(state, L"STATIC", texts::loading, 0,
+                                    WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE | SS_NOPREFIX, layout::expandedStatusLabel,
                                     statusLabelId);
     setFont(state.statusLabel, state.statusFont.get());
     state.closeButton =
-        createChild(state, L"BUTTON", L"关闭", 0, ownerDrawButtonStyle, 576, 620, 100, 40, closeButtonId);
+        createChild(state, L"BUTTON", texts::close, 0, ownerDrawButtonStyle, layout::closeButton, closeButtonId);
     setFont(state.closeButton, state.buttonFont.get());
 
     setExplorerTheme(state.window);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/window_state.h"
+#include "model/window_state.h"
 
 // Builds the brushes, fonts and every child control, puts the window into
 // compact mode and ends with the first catalog load, whose result it returns.

@@ -1,20 +1,9 @@
 #include "ui/drawing.h"
 
-#include "ui/paint_guards.h"
+#include "model/owners.h"
+#include "model/window_table.h"
 
 namespace {
-
-constexpr COLORREF accentColour = RGB(37, 99, 235);
-constexpr COLORREF accentPressedColour = RGB(29, 78, 216);
-constexpr COLORREF mutedColour = RGB(148, 163, 184);
-constexpr COLORREF highlightColour = RGB(239, 246, 255);
-constexpr COLORREF highlightOutlineColour = RGB(191, 219, 254);
-constexpr COLORREF panelColour = RGB(241, 245, 249);
-constexpr COLORREF panelOutlineColour = RGB(203, 213, 225);
-constexpr COLORREF backgroundColour = RGB(248, 250, 252);
-constexpr COLORREF whiteColour = RGB(255, 255, 255);
-constexpr COLORREF mainTextColour = RGB(15, 23, 42);
-constexpr COLORREF secondaryTextColour = RGB(71, 85, 105);
 
 void fillRoundRect(HDC context, const RECT& shape, int corner, COLORREF fill, COLORREF outline)
 {
@@ -39,20 +28,20 @@ ButtonLook buttonLook(bool primary, UINT itemState)
     const bool disabled = (itemState & ODS_DISABLED) != 0;
     if (primary) {
         if (disabled) {
-            return {mutedColour, mutedColour, whiteColour};
+            return {palette::muted, palette::muted, palette::white};
         }
         if (pressed) {
-            return {accentPressedColour, accentPressedColour, whiteColour};
+            return {palette::accentPressed, palette::accentPressed, palette::white};
         }
-        return {accentColour, accentColour, whiteColour};
+        return {palette::accent, palette::accent, palette::white};
     }
     if (pressed) {
-        return {panelColour, panelOutlineColour, mainTextColour};
+        return {palette::panel, palette::panelOutline, palette::mainText};
     }
     if (disabled) {
-        return {backgroundColour, panelOutlineColour, mutedColour};
+        return {palette::background, palette::panelOutline, palette::muted};
     }
-    return {whiteColour, panelOutlineColour, mainTextColour};
+    return {palette::white, palette::panelOutline, palette::mainText};
 }
 
 } // namespace
@@ -67,13 +56,13 @@ void paintWindow(WindowState& state)
     FillRect(context, &client, state.backgroundBrush.get());
 
     {
-        const OwnedBrush accent(CreateSolidBrush(accentColour));
-        const RECT accentBar = {28, 25, 33, 59};
-        FillRect(context, &accentBar, accent.get());
+        const OwnedBrush accent(CreateSolidBrush(palette::accent));
+        FillRect(context, &layout::accentBar, accent.get());
     }
-    fillRoundRect(context, RECT{28, 98, 676, 160}, 14, highlightColour, highlightOutlineColour);
-    const int statusTop = state.expanded ? 612 : 232;
-    fillRoundRect(context, RECT{28, statusTop, 676, statusTop + 56}, 12, panelColour, panelOutlineColour);
+    fillRoundRect(context, layout::recommendedCard, layout::recommendedCardCorner, palette::highlight,
+                  palette::highlightOutline);
+    fillRoundRect(context, state.expanded ? layout::expandedStatusCard : layout::compactStatusCard,
+                  layout::statusCardCorner, palette::panel, palette::panelOutline);
 }
 
 bool drawOwnerButton(WindowState& state, const DRAWITEMSTRUCT* item)
@@ -87,7 +76,7 @@ bool drawOwnerButton(WindowState& state, const DRAWITEMSTRUCT* item)
     RECT shape = item->rcItem;
     FillRect(context, &shape, state.backgroundBrush.get());
     InflateRect(&shape, -1, -1);
-    fillRoundRect(context, shape, 10, look.fill, look.outline);
+    fillRoundRect(context, shape, layout::buttonCorner, look.fill, look.outline);
 
     wchar_t label[128] = {};
     GetWindowTextW(item->hwndItem, label, 128);
@@ -101,7 +90,7 @@ bool drawOwnerButton(WindowState& state, const DRAWITEMSTRUCT* item)
 
     if (item->itemState & ODS_FOCUS) {
         RECT focus = shape;
-        InflateRect(&focus, -4, -4);
+        InflateRect(&focus, -layout::buttonFocusInset, -layout::buttonFocusInset);
         DrawFocusRect(context, &focus);
     }
     return true;
@@ -111,27 +100,27 @@ HBRUSH controlColors(WindowState& state, HDC context, HWND control)
 {
     if (control == state.searchEdit) {
         SetBkMode(context, OPAQUE);
-        SetBkColor(context, whiteColour);
-        SetTextColor(context, mainTextColour);
+        SetBkColor(context, palette::white);
+        SetTextColor(context, palette::mainText);
         return state.whiteBrush.get();
     }
     SetBkMode(context, TRANSPARENT);
     if (control == state.titleLabel) {
-        SetTextColor(context, mainTextColour);
+        SetTextColor(context, palette::mainText);
         return state.backgroundBrush.get();
     }
     if (control == state.subtitleLabel) {
-        SetTextColor(context, secondaryTextColour);
+        SetTextColor(context, palette::secondaryText);
         return state.backgroundBrush.get();
     }
     if (control == state.recommendedCheck) {
-        SetTextColor(context, IsWindowEnabled(state.recommendedCheck) ? mainTextColour : secondaryTextColour);
+        SetTextColor(context, IsWindowEnabled(state.recommendedCheck) ? palette::mainText : palette::secondaryText);
         return state.highlightBrush.get();
     }
     if (control == state.statusLabel) {
-        SetTextColor(context, secondaryTextColour);
+        SetTextColor(context, palette::secondaryText);
         return state.panelBrush.get();
     }
-    SetTextColor(context, mainTextColour);
+    SetTextColor(context, palette::mainText);
     return state.backgroundBrush.get();
 }

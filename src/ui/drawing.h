@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/window_state.h"
+#include "model/window_state.h"
 
 // WM_PAINT: background, accent bar, recommended card and status card.
 void paintWindow(WindowState& state);

@@ -73,7 +73,7 @@ TEST_F(MainWindow, CloseButtonInExpandedModeClosesWithExitCodeZero)
         PostMessageW(window, WM_APP, 0, 0);
         SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM p, LPARAM l) {
             if (m == WM_APP) {
-                SendMessageW(controlOf(w, 1002), BM_CLICK, 0, 0);
+                SendMessageW(controlOf(w, moreAppsButtonId), BM_CLICK, 0, 0);
                 PostMessageW(controlOf(w, 2), BM_CLICK, 0, 0);
                 return LRESULT{0};
             }
@@ -128,9 +128,9 @@ TEST_F(MainWindow, MessagesWithoutStateGoToTheDefaultProcedureOrReturnZero)
     ASSERT_NE(stranger, nullptr);
     HDC context = GetDC(stranger);
 
-    EXPECT_EQ(mainWindowProc(stranger, WM_COMMAND, MAKEWPARAM(1006, BN_CLICKED), 0), 0);
-    NMHDR header = {nullptr, 1004, static_cast<UINT>(LVN_ITEMCHANGED)};
-    EXPECT_EQ(mainWindowProc(stranger, WM_NOTIFY, 1004, reinterpret_cast<LPARAM>(&header)), 0);
+    EXPECT_EQ(mainWindowProc(stranger, WM_COMMAND, MAKEWPARAM(applyButtonId, BN_CLICKED), 0), 0);
+    NMHDR header = {nullptr, appListId, static_cast<UINT>(LVN_ITEMCHANGED)};
+    EXPECT_EQ(mainWindowProc(stranger, WM_NOTIFY, appListId, reinterpret_cast<LPARAM>(&header)), 0);
     EXPECT_EQ(mainWindowProc(stranger, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(context), 0),
               DefWindowProcW(stranger, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(context), 0));
     DRAWITEMSTRUCT item = {};

@@ -76,11 +76,11 @@ TEST_F(BindRecommendedApp, RebindingFollowsTheCatalogAfterEveryLoad)
     ASSERT_EQ(SendMessageW(state().recommendedCheck, BM_GETCHECK, 0, 0), BST_UNCHECKED);
     addExemption(1);
 
-    window.command(1005);
+    window.command(refreshButtonId);
 
     EXPECT_EQ(SendMessageW(state().recommendedCheck, BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_TRUE(IsWindowEnabled(state().recommendedCheck));
-    EXPECT_EQ(windowText(state().recommendedCheck), L"ChatGPT（推荐）");
+    EXPECT_EQ(windowText(state().recommendedCheck), texts::recommendedFound);
 }
 
 } // namespace

@@ -120,7 +120,7 @@ TEST_F(SearchFilter, RebuildingTheListChangesNoExemption)
     }
     EXPECT_EQ(after, before);
     EXPECT_FALSE(state().populating);
-    EXPECT_EQ(status(), L"已读取 5 个应用。勾选后点击“应用设置”。");
+    EXPECT_EQ(status(), loadedStatus(5));
 }
 
 } // namespace

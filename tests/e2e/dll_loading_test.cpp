@@ -46,7 +46,7 @@ TEST_F(DllLoading, WithoutTheSystemDllTheProgramSaysTheSystemHasNoSupport)
     ASSERT_TRUE(disabled.created());
 
     ASSERT_TRUE(startProgram(program.wstring(), {}));
-    EXPECT_TRUE(statusBecomes(unsupportedStatus));
+    EXPECT_TRUE(statusBecomes(texts::unsupported));
     EXPECT_FALSE(IsWindowEnabled(control(applyButtonId)));
 }
 

@@ -7,10 +7,9 @@ namespace {
 
 using namespace testApps;
 
-constexpr wchar_t windowCaption[] = L"Orva - Windows 系统回环代理设置";
 // A code the system has no message for, shown by its number.
 constexpr char unknownCode[] = "0x80071234";
-constexpr wchar_t unknownCodeText[] = L"错误代码 2147947060";
+const std::wstring unknownCodeMessage = unknownCodeText(0x80071234);
 
 using WriteFailure = ProgramTest;
 
@@ -20,14 +19,14 @@ TEST_F(WriteFailure, IsReportedInAMessageBoxAndTheStatusLineAndChangesNothing)
     const std::string before = storeBytes();
     ASSERT_TRUE(start());
     click(control(recommendedCheckId));
-    ASSERT_TRUE(statusBecomes(changedStatus));
+    ASSERT_TRUE(statusBecomes(texts::settingsChanged));
     click(control(applyButtonId));
 
     HWND box = nullptr;
     ASSERT_TRUE(waitUntil([&] { return (box = findMessageBox(run_.processId())) != nullptr; }));
-    EXPECT_EQ(textOf(box), windowCaption);
-    EXPECT_EQ(messageBoxText(box), L"无法保存回环代理设置。\n\n" + systemMessage(ERROR_ACCESS_DENIED));
-    EXPECT_EQ(status(), L"保存失败：" + systemMessage(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(textOf(box), texts::windowCaption);
+    EXPECT_EQ(messageBoxText(box), texts::saveFailedBox + systemMessage(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(status(), texts::saveFailed + systemMessage(ERROR_ACCESS_DENIED));
 
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(waitUntil([&] { return !IsWindow(box); }));
@@ -43,8 +42,8 @@ TEST_F(WriteFailure, CodeWithoutASystemMessageIsShownByItsNumber)
 
     HWND box = nullptr;
     ASSERT_TRUE(waitUntil([&] { return (box = findMessageBox(run_.processId())) != nullptr; }));
-    EXPECT_EQ(messageBoxText(box), std::wstring(L"无法保存回环代理设置。\n\n") + unknownCodeText);
-    EXPECT_EQ(status(), std::wstring(L"保存失败：") + unknownCodeText);
+    EXPECT_EQ(messageBoxText(box), std::wstring(texts::saveFailedBox) + unknownCodeMessage);
+    EXPECT_EQ(status(), std::wstring(texts::saveFailed) + unknownCodeMessage);
     PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
@@ -83,12 +82,12 @@ INSTANTIATE_TEST_SUITE_P(
     Causes, ReadFailure,
     testing::Values(
         ReadFailureCase{"ExemptionListUnreadable", smallStore("fail get 5\n"),
-                        L"读取当前设置失败：" + systemMessage(ERROR_ACCESS_DENIED)},
+                        texts::readConfigFailed + systemMessage(ERROR_ACCESS_DENIED)},
         ReadFailureCase{"AppListUnreadable", smallStore("fail enum " + std::string(unknownCode) + "\n"),
-                        std::wstring(L"读取应用列表失败：") + unknownCodeText},
+                        std::wstring(texts::readAppsFailed) + unknownCodeMessage},
         ReadFailureCase{"StateMalformed", smallStore("app S-1-15-2-1\tonly a name\n"),
-                        L"读取当前设置失败：" + systemMessage(ERROR_INVALID_DATA)},
-        ReadFailureCase{"StateMissing", std::nullopt, L"读取当前设置失败：" + systemMessage(ERROR_FILE_NOT_FOUND)}),
+                        texts::readConfigFailed + systemMessage(ERROR_INVALID_DATA)},
+        ReadFailureCase{"StateMissing", std::nullopt, texts::readConfigFailed + systemMessage(ERROR_FILE_NOT_FOUND)}),
     [](const testing::TestParamInfo<ReadFailureCase>& param) { return std::string(param.param.name); });
 
 } // namespace

@@ -14,10 +14,10 @@ TEST_F(Saving, RecommendedAppIsAddedAndEveryOtherExemptionKept)
     ASSERT_TRUE(statusBecomes(loadedStatus(4)));
 
     click(control(recommendedCheckId));
-    ASSERT_TRUE(statusBecomes(changedStatus));
+    ASSERT_TRUE(statusBecomes(texts::settingsChanged));
     EXPECT_TRUE(isChecked(control(recommendedCheckId)));
     click(control(applyButtonId));
-    ASSERT_TRUE(statusBecomes(savedStatus));
+    ASSERT_TRUE(statusBecomes(texts::saved));
 
     EXPECT_EQ(exemptionsIn(storeBytes()), sorted({rawSidHex, chatGptSid, orphanSid, weatherSid}));
     EXPECT_EQ(otherLinesIn(storeBytes()), appLines);
@@ -35,7 +35,7 @@ TEST_F(Saving, RowsTickedInASearchAreSavedAfterTheListIsCollapsed)
     ASSERT_TRUE(waitUntil([&] { return rows() == std::vector<ListRow>{{L"Telegram Desktop", false}}; }))
         << testing::PrintToString(rows().size()) << " rows";
     ASSERT_TRUE(setChecked(L"Telegram Desktop", true));
-    ASSERT_TRUE(statusBecomes(changedStatus));
+    ASSERT_TRUE(statusBecomes(texts::settingsChanged));
 
     typeText(control(searchEditId), L"");
     ASSERT_TRUE(waitUntil([&] { return rows().size() == 3; }));
@@ -44,7 +44,7 @@ TEST_F(Saving, RowsTickedInASearchAreSavedAfterTheListIsCollapsed)
 
     ASSERT_TRUE(setExpanded(false));
     click(control(applyButtonId));
-    ASSERT_TRUE(statusBecomes(savedStatus));
+    ASSERT_TRUE(statusBecomes(texts::saved));
     EXPECT_EQ(exemptionsIn(storeBytes()), sorted({rawSidHex, orphanSid, telegramSid}));
 }
 

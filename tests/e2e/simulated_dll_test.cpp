@@ -5,7 +5,7 @@
 #include "driver/test_paths.h"
 #include "test_apps.h"
 
-#include "store/network_isolation.h"
+#include "model/network_isolation.h"
 
 #include <gtest/gtest.h>
 #include <sddl.h>

@@ -17,10 +17,10 @@ TEST_F(Startup, OpensCompactWithEveryAppOfTheSampleMachineCounted)
     ASSERT_TRUE(start());
 
     EXPECT_EQ(status(), loadedStatus(sampleAppCount));
-    EXPECT_EQ(textOf(control(recommendedCheckId)), L"ChatGPT（推荐）");
+    EXPECT_EQ(textOf(control(recommendedCheckId)), texts::recommendedFound);
     EXPECT_TRUE(IsWindowEnabled(control(recommendedCheckId)));
     EXPECT_FALSE(isChecked(control(recommendedCheckId)));
-    EXPECT_EQ(textOf(control(moreAppsButtonId)), L"选择其他应用  ▼");
+    EXPECT_EQ(textOf(control(moreAppsButtonId)), texts::moreAppsCollapsed);
     EXPECT_TRUE(IsWindowEnabled(control(applyButtonId)));
     for (const int advanced : {searchEditId, appListId, closeButtonId}) {
         EXPECT_FALSE(IsWindowVisible(control(advanced))) << "control " << advanced;
@@ -32,7 +32,7 @@ TEST_F(Startup, ListShowsResolvedNamesFallbacksAndTheExistingExemptions)
     writeStore(readFile(testPaths().sampleStore));
     ASSERT_TRUE(start());
     ASSERT_TRUE(setExpanded(true));
-    EXPECT_EQ(textOf(control(moreAppsButtonId)), L"收起其他应用  ▲");
+    EXPECT_EQ(textOf(control(moreAppsButtonId)), texts::moreAppsExpanded);
 
     const std::vector<ListRow> shown = rows();
     ASSERT_EQ(shown.size(), static_cast<std::size_t>(sampleAppCount - 1));

@@ -1,6 +1,7 @@
 #include "reliability/generated_store.h"
 #include "reliability/window_checks.h"
 #include "store/loopback_api.h"
+#include "support/program_texts.h"
 #include "support/catalog_fixture.h"
 #include "support/message_box_catcher.h"
 
@@ -8,9 +9,6 @@
 #include <set>
 
 namespace {
-
-constexpr wchar_t unsupportedText[] = L"当前 Windows 系统不支持回环代理设置。";
-constexpr wchar_t savedText[] = L"设置已保存。现在可以返回Orva使用代理。";
 
 // The bytes of appContainerSid(number), which the tests compare with what
 // the program retained.
@@ -56,11 +54,6 @@ std::vector<std::wstring> identities(const WrittenList& written)
     return result;
 }
 
-std::wstring loadedText(std::size_t count)
-{
-    return L"已读取 " + std::to_wstring(count) + L" 个应用。勾选后点击“应用设置”。";
-}
-
 class FailurePoints : public CatalogTest {
 protected:
     // Enumeration: ChatGPT (SID 1, recommended), Beta (2), 计算器 (3, an
@@ -101,7 +94,7 @@ protected:
         TestWindow& window = open();
         window.setRowChecked(0, true);
         window.setSearchText(L"A");
-        window.command(1002);
+        window.command(moreAppsButtonId);
         restartRecording();
         return window;
     }
@@ -128,11 +121,11 @@ protected:
     void expectSaveKeepsEveryExemption()
     {
         fake().writes.clear();
-        window_->command(1006);
+        window_->command(applyButtonId);
         ASSERT_EQ(fake().writes.size(), 1u);
         const std::vector<std::wstring> written = identities(fake().writes[0]);
         EXPECT_EQ(std::set<std::wstring>(written.begin(), written.end()), machineExemptions());
-        EXPECT_EQ(status(), savedText);
+        EXPECT_EQ(status(), texts::saved);
         expectNothingLeftBehind();
     }
 };
@@ -162,9 +155,9 @@ void failRelease(FakeNetworkIsolation& fake, PlatformSpy&)
     fake.freeResult = ERROR_ACCESS_DENIED;
 }
 
-const std::wstring checked = L"ChatGPT（推荐） [x]";
-const std::wstring unchecked = L"ChatGPT（推荐） [ ]";
-const std::wstring absent = L"ChatGPT（未检测到微软商店版） [ ] disabled";
+const std::wstring checked = texts::recommendedFound + std::wstring(L" [x]");
+const std::wstring unchecked = texts::recommendedFound + std::wstring(L" [ ]");
+const std::wstring absent = texts::recommendedMissing + std::wstring(L" [ ] disabled");
 const std::vector<std::wstring> allRows = {L"Alpha [ ]", L"Beta [x]", L"计算器 [ ]"};
 const std::vector<std::wstring> betaRenamed = {L"Alpha [ ]", L"Beta duplicate [x]", L"计算器 [ ]"};
 const std::vector<std::wstring> calculatorUnnamed = {L"Alpha [ ]", L"Beta [x]",
@@ -208,7 +201,7 @@ TEST_F(FailurePoints, TheTablesCoverEverySidConversionOfALoadAndASave)
     EXPECT_EQ(spy().sidToStringCalls, 13);
     window.setRowChecked(0, true);
     restartRecording();
-    window.command(1006);
+    window.command(applyButtonId);
     // Preserved 30 and 40, then Alpha, Beta and ChatGPT; the unreadable two are not converted.
     EXPECT_EQ(spy().stringToSidCalls, 5);
 }
@@ -222,7 +215,7 @@ TEST_F(FailurePoints, LoadsThatMeetAnUnreadableSidOrNameKeepEveryExemption)
             if (refresh) {
                 openChanged();
                 load.arrange(fake(), spy());
-                window_->command(1005);
+                window_->command(refreshButtonId);
             } else {
                 load.arrange(fake(), spy());
                 open();
@@ -241,7 +234,7 @@ TEST_F(FailurePoints, LoadsThatMeetAnUnreadableSidOrNameKeepEveryExemption)
                 retained.push_back(bytesOfSid(number));
             }
             EXPECT_EQ(sortedHex(state().retainedBinarySids), sortedHex(retained));
-            EXPECT_EQ(status(), loadedText(load.rows.size() + (load.recommended == absent ? 0 : 1)));
+            EXPECT_EQ(status(), loadedStatus(load.rows.size() + (load.recommended == absent ? 0 : 1)));
             EXPECT_TRUE(IsWindowEnabled(state().applyButton));
             EXPECT_TRUE(IsWindowEnabled(state().refreshButton));
             expectWindowInvariants(*window_);
@@ -260,27 +253,27 @@ struct FailedLoad {
 
 const std::vector<FailedLoad> failedLoads = {
     {"enumeration function missing", [](FakeNetworkIsolation&) { loopbackApi.enumAppContainers = nullptr; },
-     unsupportedText, 0},
+     texts::unsupported, 0},
     {"release function missing", [](FakeNetworkIsolation&) { loopbackApi.freeAppContainers = nullptr; },
-     unsupportedText, 0},
+     texts::unsupported, 0},
     {"read function missing", [](FakeNetworkIsolation&) { loopbackApi.getAppContainerConfig = nullptr; },
-     unsupportedText, 0},
+     texts::unsupported, 0},
     {"write function missing", [](FakeNetworkIsolation&) { loopbackApi.setAppContainerConfig = nullptr; },
-     unsupportedText, 0},
+     texts::unsupported, 0},
     {"read denied", [](FakeNetworkIsolation& fake) { fake.getConfigResult = ERROR_ACCESS_DENIED; },
-     L"读取当前设置失败：Access denied.", 1},
+     std::wstring(texts::readConfigFailed) + L"Access denied.", 1},
     {"read fails with an insert in its message",
      [](FakeNetworkIsolation& fake) { fake.getConfigResult = ERROR_BAD_EXE_FORMAT; },
-     L"读取当前设置失败：Bad EXE format for %1.", 1},
+     std::wstring(texts::readConfigFailed) + L"Bad EXE format for %1.", 1},
     {"read fails with a code without message", [](FakeNetworkIsolation& fake) { fake.getConfigResult = 0x80071234; },
-     L"读取当前设置失败：错误代码 2147947060", 1},
+     std::wstring(texts::readConfigFailed) + unknownCodeText(2147947060), 1},
     {"enumeration denied", [](FakeNetworkIsolation& fake) { fake.enumResult = ERROR_ACCESS_DENIED; },
-     L"读取应用列表失败：Access denied.", 1},
+     std::wstring(texts::readAppsFailed) + L"Access denied.", 1},
     {"enumeration fails with an insert in its message",
      [](FakeNetworkIsolation& fake) { fake.enumResult = ERROR_BAD_EXE_FORMAT; },
-     L"读取应用列表失败：Bad EXE format for %1.", 1},
+     std::wstring(texts::readAppsFailed) + L"Bad EXE format for %1.", 1},
     {"enumeration out of memory", [](FakeNetworkIsolation& fake) { fake.enumResult = ERROR_OUTOFMEMORY; },
-     L"读取应用列表失败：Out of memory.", 1},
+     std::wstring(texts::readAppsFailed) + L"Out of memory.", 1},
 };
 
 TEST_F(FailurePoints, AFailedRefreshLeavesEverythingAsItWasAndTheNextOneRecovers)
@@ -295,7 +288,7 @@ TEST_F(FailurePoints, AFailedRefreshLeavesEverythingAsItWasAndTheNextOneRecovers
         const WindowSnapshot before = snapshotOf(window);
         load.arrange(fake());
 
-        window.command(1005);
+        window.command(refreshButtonId);
 
         EXPECT_EQ(status(), load.status);
         EXPECT_FALSE(IsWindowEnabled(state().applyButton));
@@ -310,8 +303,8 @@ TEST_F(FailurePoints, AFailedRefreshLeavesEverythingAsItWasAndTheNextOneRecovers
 
         installFakeNetworkIsolation();
         describeMachine();
-        window.command(1005);
-        EXPECT_EQ(status(), loadedText(4));
+        window.command(refreshButtonId);
+        EXPECT_EQ(status(), loadedStatus(4));
         EXPECT_TRUE(IsWindowEnabled(state().applyButton));
         expectSaveKeepsEveryExemption();
     }
@@ -348,16 +341,16 @@ struct FailedSave {
 };
 
 const std::vector<FailedSave> failedSaves = {
-    {"conversion of preserved 30", 1, ERROR_SUCCESS, L"保存失败：无法读取应用标识。", L""},
-    {"conversion of preserved 40", 2, ERROR_SUCCESS, L"保存失败：无法读取应用标识。", L""},
-    {"conversion of Alpha", 3, ERROR_SUCCESS, L"保存失败：无法读取应用标识。", L""},
-    {"conversion of Beta", 4, ERROR_SUCCESS, L"保存失败：无法读取应用标识。", L""},
-    {"conversion of ChatGPT", 5, ERROR_SUCCESS, L"保存失败：无法读取应用标识。", L""},
-    {"write denied", 0, ERROR_ACCESS_DENIED, L"保存失败：Access denied.", L"无法保存回环代理设置。\n\nAccess denied."},
-    {"write fails with an insert in its message", 0, ERROR_BAD_EXE_FORMAT, L"保存失败：Bad EXE format for %1.",
-     L"无法保存回环代理设置。\n\nBad EXE format for %1."},
-    {"write fails with a code without message", 0, 0x80071234, L"保存失败：错误代码 2147947060",
-     L"无法保存回环代理设置。\n\n错误代码 2147947060"},
+    {"conversion of preserved 30", 1, ERROR_SUCCESS, unreadableSidStatus(), L""},
+    {"conversion of preserved 40", 2, ERROR_SUCCESS, unreadableSidStatus(), L""},
+    {"conversion of Alpha", 3, ERROR_SUCCESS, unreadableSidStatus(), L""},
+    {"conversion of Beta", 4, ERROR_SUCCESS, unreadableSidStatus(), L""},
+    {"conversion of ChatGPT", 5, ERROR_SUCCESS, unreadableSidStatus(), L""},
+    {"write denied", 0, ERROR_ACCESS_DENIED, std::wstring(texts::saveFailed) + L"Access denied.", std::wstring(texts::saveFailedBox) + L"Access denied."},
+    {"write fails with an insert in its message", 0, ERROR_BAD_EXE_FORMAT, std::wstring(texts::saveFailed) + L"Bad EXE format for %1.",
+     std::wstring(texts::saveFailedBox) + L"Bad EXE format for %1."},
+    {"write fails with a code without message", 0, 0x80071234, std::wstring(texts::saveFailed) + unknownCodeText(2147947060),
+     std::wstring(texts::saveFailedBox) + unknownCodeText(2147947060)},
 };
 
 TEST_F(FailurePoints, AFailedSaveWritesNothingOrTheWholeListAndKeepsTheWindow)
@@ -375,13 +368,13 @@ TEST_F(FailurePoints, AFailedSaveWritesNothingOrTheWholeListAndKeepsTheWindow)
 
         {
             const MessageBoxCatcher messageBoxes;
-            window.command(1006);
+            window.command(applyButtonId);
             if (save.messageBox.empty()) {
                 EXPECT_TRUE(messageBoxes.boxes().empty());
             } else {
                 ASSERT_EQ(messageBoxes.boxes().size(), 1u);
                 EXPECT_EQ(messageBoxes.boxes()[0].text, save.messageBox);
-                EXPECT_EQ(messageBoxes.boxes()[0].caption, L"Orva - Windows 系统回环代理设置");
+                EXPECT_EQ(messageBoxes.boxes()[0].caption, texts::windowCaption);
             }
         }
 
@@ -400,10 +393,10 @@ TEST_F(FailurePoints, AFailedSaveWritesNothingOrTheWholeListAndKeepsTheWindow)
         spy().failStringToSidCall = 0;
         fake().setConfigResult = ERROR_SUCCESS;
         fake().writes.clear();
-        window.command(1006);
+        window.command(applyButtonId);
         ASSERT_EQ(fake().writes.size(), 1u);
         EXPECT_EQ(identities(fake().writes[0]), wholeList);
-        EXPECT_EQ(status(), savedText);
+        EXPECT_EQ(status(), texts::saved);
     }
 }
 

@@ -10,25 +10,16 @@
 
 namespace {
 
-constexpr wchar_t settingsChanged[] = L"设置已更改，请点击“应用设置”保存。";
-constexpr wchar_t savedText[] = L"设置已保存。现在可以返回Orva使用代理。";
-constexpr wchar_t conversionFailedText[] = L"保存失败：无法读取应用标识。";
-
 // Failure codes with the text Wine gives for them.
 struct SystemError {
     DWORD code;
-    const wchar_t* text;
+    std::wstring text;
 };
-constexpr SystemError systemErrors[] = {
+const SystemError systemErrors[] = {
     {ERROR_ACCESS_DENIED, L"Access denied."},
     {ERROR_BAD_EXE_FORMAT, L"Bad EXE format for %1."},
-    {0x80071234, L"错误代码 2147947060"},
+    {0x80071234, unknownCodeText(2147947060)},
 };
-
-std::wstring loadedText(std::size_t count)
-{
-    return L"已读取 " + std::to_wstring(count) + L" 个应用。勾选后点击“应用设置”。";
-}
 
 // What the window must show, kept by the test from the generated store and
 // the actions it took.
@@ -53,7 +44,7 @@ std::wstring failNextLoad(Random& random, FakeNetworkIsolation& fake)
     const SystemError& error = systemErrors[random.below(std::size(systemErrors))];
     const bool readFails = random.percent(50);
     (readFails ? fake.getConfigResult : fake.enumResult) = error.code;
-    return std::wstring(readFails ? L"读取当前设置失败：" : L"读取应用列表失败：") + error.text;
+    return std::wstring(readFails ? texts::readConfigFailed : texts::readAppsFailed) + error.text;
 }
 
 std::multiset<std::wstring> expectedRows(const SessionModel& model)
@@ -106,7 +97,7 @@ protected:
             const auto recommended = std::find_if(model.catalog.entries.begin(), model.catalog.entries.end(),
                                                   [](const auto& item) { return item.second.recommended; });
             const bool present = recommended != model.catalog.entries.end();
-            EXPECT_EQ(windowText(s.recommendedCheck), present ? L"ChatGPT（推荐）" : L"ChatGPT（未检测到微软商店版）");
+            EXPECT_EQ(windowText(s.recommendedCheck), present ? texts::recommendedFound : texts::recommendedMissing);
             EXPECT_EQ(IsWindowEnabled(s.recommendedCheck) != FALSE, present);
             if (!present) {
                 EXPECT_EQ(SendMessageW(s.recommendedCheck, BM_GETCHECK, 0, 0), BST_UNCHECKED);
@@ -218,7 +209,7 @@ void GeneratedSessions::runSeed(std::uint64_t seed)
         model.catalog = expectedCatalog(store);
         model.loaded = true;
         model.applyEnabled = true;
-        model.status = loadedText(model.catalog.entries.size());
+        model.status = loadedStatus(model.catalog.entries.size());
     }
     TestWindow& window = open();
     fake().getConfigResult = fake().enumResult = ERROR_SUCCESS;
@@ -266,7 +257,7 @@ void GeneratedSessions::runSeed(std::uint64_t seed)
             const std::wstring sid = sidOfRow(s, model, row);
             window.setRowChecked(row, checked);
             model.catalog.entries.at(sid).exempt = checked;
-            model.status = settingsChanged;
+            model.status = texts::settingsChanged;
             break;
         }
         case Action::recommended:
@@ -283,7 +274,7 @@ void GeneratedSessions::runSeed(std::uint64_t seed)
                 }
                 ExpectedEntry& entry = model.catalog.entries.at(bound.sidString);
                 entry.exempt = !entry.exempt;
-                model.status = settingsChanged;
+                model.status = texts::settingsChanged;
                 EXPECT_EQ(SendMessageW(s.recommendedCheck, BM_GETCHECK, 0, 0),
                           entry.exempt ? BST_CHECKED : BST_UNCHECKED);
             }
@@ -301,7 +292,7 @@ void GeneratedSessions::runSeed(std::uint64_t seed)
             EXPECT_TRUE(windowText(s.searchEdit) == model.search) << "the search box changed the text typed";
             break;
         case Action::expand:
-            window.command(1002);
+            window.command(moreAppsButtonId);
             model.expanded = !model.expanded;
             break;
         case Action::refresh: {
@@ -318,9 +309,9 @@ void GeneratedSessions::runSeed(std::uint64_t seed)
                 model.catalog = expectedCatalog(store);
                 model.loaded = true;
                 model.applyEnabled = true;
-                model.status = loadedText(model.catalog.entries.size());
+                model.status = loadedStatus(model.catalog.entries.size());
             }
-            window.command(1005);
+            window.command(refreshButtonId);
             fake().getConfigResult = fake().enumResult = ERROR_SUCCESS;
             if (fails) {
                 SCOPED_TRACE("failed refresh");
@@ -354,7 +345,7 @@ void GeneratedSessions::runSeed(std::uint64_t seed)
                 // Only around the click: while the hook is in, every message
                 // the list view sends costs a trip to the Wine server.
                 const MessageBoxCatcher catcher;
-                window.command(1006);
+                window.command(applyButtonId);
                 boxes = catcher.boxes();
             }
 
@@ -362,17 +353,17 @@ void GeneratedSessions::runSeed(std::uint64_t seed)
             spy().failStringToSidCall = 0;
             if (conversionFails) {
                 EXPECT_TRUE(fake().writes.empty()) << "written although a conversion failed";
-                model.status = conversionFailedText;
+                model.status = unreadableSidStatus();
             } else {
                 ASSERT_EQ(fake().writes.size(), 1u);
                 expectWritten(fake().writes.front(), model);
                 if (writeError) {
-                    model.status = std::wstring(L"保存失败：") + writeError->text;
+                    model.status = std::wstring(texts::saveFailed) + writeError->text;
                     ASSERT_EQ(boxes.size(), 1u);
-                    EXPECT_EQ(boxes[0].text, std::wstring(L"无法保存回环代理设置。\n\n") + writeError->text);
-                    EXPECT_EQ(boxes[0].caption, L"Orva - Windows 系统回环代理设置");
+                    EXPECT_EQ(boxes[0].text, std::wstring(texts::saveFailedBox) + writeError->text);
+                    EXPECT_EQ(boxes[0].caption, texts::windowCaption);
                 } else {
-                    model.status = savedText;
+                    model.status = texts::saved;
                     store.replaceExemptions(fake().writes.front());
                 }
             }

@@ -1,4 +1,5 @@
 #include "reliability/generated_store.h"
+#include "support/program_texts.h"
 
 #include <algorithm>
 #include <iterator>
@@ -224,7 +225,7 @@ GeneratedApp StoreGenerator::app()
     }
 
     const std::wstring containerName = app.record.containerName.value_or(L"");
-    app.expectedName = !resolvedName.empty() ? resolvedName : !containerName.empty() ? containerName : L"未命名应用";
+    app.expectedName = !resolvedName.empty() ? resolvedName : !containerName.empty() ? containerName : texts::unnamedApp;
     return app;
 }
 

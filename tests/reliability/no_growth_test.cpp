@@ -87,16 +87,16 @@ TEST_F(NoGrowth, AThousandCyclesOfEveryActionLeaveTheHeapsWhereTheyWere)
     const auto cycle = [&](int round) {
         restartRecording();
         fake().writes.clear();
-        window.command(1005);
+        window.command(refreshButtonId);
         const int row = round % window.rowCount();
         window.setRowChecked(row, !window.rowChecked(row));
         window.setSearchText(round % 2 ? L"" : L"BETA 1");
-        window.command(1002);
+        window.command(moreAppsButtonId);
         paintEverything(canvas, round % 3 == 0 ? ODS_SELECTED : 0);
-        window.command(1006);
+        window.command(applyButtonId);
         EXPECT_TRUE(spy().liveGdiObjects.empty()) << "round " << round;
         EXPECT_EQ(fake().writes.size(), 1u) << "round " << round;
-        EXPECT_EQ(status(), L"设置已保存。现在可以返回Orva使用代理。") << "round " << round;
+        EXPECT_EQ(status(), texts::saved) << "round " << round;
     };
 
     for (int round = 0; round < 100; ++round) {
@@ -145,20 +145,20 @@ TEST_F(NoGrowth, TwentyThousandPaintsAndButtonDrawingsKeepTheRightColours)
     SetWindowPos(window.window(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
     Canvas client(720, 360);
     client.capture(window.window());
-    EXPECT_EQ(client.pixel(10, 10), RGB(248, 250, 252)); // background
-    EXPECT_EQ(client.pixel(30, 40), RGB(37, 99, 235)); // accent bar
-    EXPECT_EQ(client.pixel(35, 104), RGB(239, 246, 255)); // recommended card
-    EXPECT_EQ(client.pixel(34, 236), RGB(241, 245, 249)); // status card
-    EXPECT_EQ(client.pixel(560, 200), RGB(37, 99, 235)); // apply button
-    EXPECT_EQ(client.pixel(230, 200), RGB(255, 255, 255)); // refresh button
+    EXPECT_EQ(client.pixel(10, 10), palette::background); // background
+    EXPECT_EQ(client.pixel(30, 40), palette::accent); // accent bar
+    EXPECT_EQ(client.pixel(35, 104), palette::highlight); // recommended card
+    EXPECT_EQ(client.pixel(34, 236), palette::panel); // status card
+    EXPECT_EQ(client.pixel(560, 200), palette::accent); // apply button
+    EXPECT_EQ(client.pixel(230, 200), palette::white); // refresh button
     drawButton(canvas, state().applyButton, 0);
-    EXPECT_EQ(canvas.pixel(0, 25), RGB(248, 250, 252));
-    EXPECT_EQ(canvas.pixel(8, 25), RGB(37, 99, 235));
-    EXPECT_GT(canvas.inkWidth(RECT{20, 5, 180, 45}, RGB(37, 99, 235)), 10) << "label text";
+    EXPECT_EQ(canvas.pixel(0, 25), palette::background);
+    EXPECT_EQ(canvas.pixel(8, 25), palette::accent);
+    EXPECT_GT(canvas.inkWidth(RECT{20, 5, 180, 45}, palette::accent), 10) << "label text";
     drawButton(canvas, state().refreshButton, 0);
-    EXPECT_EQ(canvas.pixel(1, 25), RGB(203, 213, 225));
-    EXPECT_EQ(canvas.pixel(8, 25), RGB(255, 255, 255));
-    EXPECT_GT(canvas.inkWidth(RECT{20, 5, 180, 45}, RGB(255, 255, 255)), 10) << "label text";
+    EXPECT_EQ(canvas.pixel(1, 25), palette::panelOutline);
+    EXPECT_EQ(canvas.pixel(8, 25), palette::white);
+    EXPECT_GT(canvas.inkWidth(RECT{20, 5, 180, 45}, palette::white), 10) << "label text";
 }
 
 } // namespace

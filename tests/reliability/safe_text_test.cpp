@@ -69,7 +69,7 @@ protected:
     TestWindow& openShownExpanded()
     {
         TestWindow& window = open();
-        window.command(1002);
+        window.command(moreAppsButtonId);
         SetWindowPos(window.window(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
         return window;
     }
@@ -111,12 +111,12 @@ TEST_F(SafeText, AmpersandsInRowsAndTheStatusLineAreDrawnAsThemselves)
     label.left = LVIR_LABEL;
     ASSERT_TRUE(SendMessageW(state().appList, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&label)));
     const auto listFont = reinterpret_cast<HFONT>(SendMessageW(state().appList, WM_GETFONT, 0, 0));
-    EXPECT_GT(list.inkWidth(label, RGB(255, 255, 255)), textWidth(listFont, ampersands) * 3 / 4) << "list row";
+    EXPECT_GT(list.inkWidth(label, palette::white), textWidth(listFont, ampersands) * 3 / 4) << "list row";
 
     const RECT statusArea = clientRect(state().statusLabel);
     Canvas status(statusArea.right, statusArea.bottom);
     status.capture(state().statusLabel);
-    EXPECT_GT(status.inkWidth(statusArea, RGB(241, 245, 249)), textWidth(state().statusFont.get(), ampersands) * 3 / 4)
+    EXPECT_GT(status.inkWidth(statusArea, palette::panel), textWidth(state().statusFont.get(), ampersands) * 3 / 4)
         << "status line";
 }
 

@@ -1,4 +1,5 @@
 #include "store/error_text.h"
+#include "support/program_texts.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +12,9 @@ TEST(ErrorText, SystemMessageKeepsItsFullStopButLosesTheLineBreak)
 
 TEST(ErrorText, CodeWithoutMessageIsWrittenInUnsignedDecimal)
 {
-    EXPECT_EQ(errorText(0x80071234), L"错误代码 2147947060");
-    EXPECT_EQ(errorText(0xFFFFFFFF), L"错误代码 4294967295");
-    EXPECT_EQ(errorText(0x20001234), L"错误代码 536875572");
+    EXPECT_EQ(errorText(0x80071234), unknownCodeText(2147947060));
+    EXPECT_EQ(errorText(0xFFFFFFFF), unknownCodeText(4294967295));
+    EXPECT_EQ(errorText(0x20001234), unknownCodeText(536875572));
 }
 
 TEST(ErrorText, EveryTrailingBreakOrSpaceIsTrimmedButNothingElse)
@@ -25,7 +26,7 @@ TEST(ErrorText, EveryTrailingBreakOrSpaceIsTrimmedButNothingElse)
         EXPECT_NE(text.back(), L'\r') << code;
         EXPECT_NE(text.back(), L' ') << code;
         EXPECT_NE(text.front(), L' ') << code;
-        EXPECT_EQ(text.rfind(L"错误代码", 0), std::wstring::npos) << code;
+        EXPECT_EQ(text.rfind(texts::errorCode, 0), std::wstring::npos) << code;
     }
 }
 

@@ -42,7 +42,7 @@ TEST_F(LoadCatalog, BuildsOneEntryPerAppWithExemptionsAndReportsTheCount)
     EXPECT_FALSE(entryWithSid(state(), 1)->exempt);
     EXPECT_EQ(entryWithSid(state(), 1)->containerName, L"Microsoft.ZuneMusic_8wekyb3d8bbwe");
     EXPECT_TRUE(state().preservedSids.empty());
-    EXPECT_EQ(status(), L"已读取 3 个应用。勾选后点击“应用设置”。");
+    EXPECT_EQ(status(), loadedStatus(3));
     EXPECT_TRUE(IsWindowEnabled(state().refreshButton));
     EXPECT_TRUE(IsWindowEnabled(state().applyButton));
     EXPECT_FALSE(state().populating);
@@ -61,10 +61,10 @@ TEST_F(LoadCatalog, EmptyEnumerationKeepsEveryExemptionAsPreserved)
     EXPECT_TRUE(state().apps.empty());
     // Ascending code-unit order: "...-10" before "...-9"; the duplicate counts once.
     EXPECT_EQ(state().preservedSids, (std::vector<std::wstring>{appContainerSid(10), appContainerSid(9)}));
-    EXPECT_EQ(windowText(state().recommendedCheck), L"ChatGPT（未检测到微软商店版）");
+    EXPECT_EQ(windowText(state().recommendedCheck), texts::recommendedMissing);
     EXPECT_FALSE(IsWindowEnabled(state().recommendedCheck));
     EXPECT_EQ(SendMessageW(state().recommendedCheck, BM_GETCHECK, 0, 0), BST_UNCHECKED);
-    EXPECT_EQ(status(), L"已读取 0 个应用。勾选后点击“应用设置”。");
+    EXPECT_EQ(status(), loadedStatus(0));
     EXPECT_TRUE(IsWindowEnabled(state().applyButton));
     EXPECT_EQ(fake().freeCalls, 1);
     expectNothingLeftBehind();
@@ -79,7 +79,7 @@ TEST_F(LoadCatalog, FreesAnEnumerationThatReturnedNoArray)
 
     EXPECT_TRUE(state().apps.empty());
     EXPECT_EQ(fake().freeCalls, 1);
-    EXPECT_EQ(status(), L"已读取 0 个应用。勾选后点击“应用设置”。");
+    EXPECT_EQ(status(), loadedStatus(0));
 }
 
 TEST_F(LoadCatalog, DuplicateSidsGiveOneEntryFromTheFirstRecord)
@@ -93,7 +93,7 @@ TEST_F(LoadCatalog, DuplicateSidsGiveOneEntryFromTheFirstRecord)
     ASSERT_EQ(state().apps.size(), 2u);
     EXPECT_EQ(entryWithSid(state(), 5)->displayName, L"First");
     EXPECT_EQ(entryWithSid(state(), 5)->containerName, L"first.container");
-    EXPECT_EQ(status(), L"已读取 2 个应用。勾选后点击“应用设置”。");
+    EXPECT_EQ(status(), loadedStatus(2));
 }
 
 TEST_F(LoadCatalog, RecordsWithoutAReadableSidGiveNoEntry)
@@ -105,7 +105,7 @@ TEST_F(LoadCatalog, RecordsWithoutAReadableSidGiveNoEntry)
     open();
 
     EXPECT_EQ(displayNames(state()), (std::vector<std::wstring>{L"Good"}));
-    EXPECT_EQ(status(), L"已读取 1 个应用。勾选后点击“应用设置”。");
+    EXPECT_EQ(status(), loadedStatus(1));
     expectNothingLeftBehind();
 }
 
@@ -126,9 +126,9 @@ TEST_F(LoadCatalog, DisplayNamesFallBackToContainerNameThenPlaceholder)
 
     EXPECT_EQ(entryWithSid(state(), 1)->displayName, L"计算器");
     EXPECT_EQ(entryWithSid(state(), 2)->displayName, L"unresolved.container");
-    EXPECT_EQ(entryWithSid(state(), 3)->displayName, L"未命名应用");
+    EXPECT_EQ(entryWithSid(state(), 3)->displayName, texts::unnamedApp);
     EXPECT_EQ(entryWithSid(state(), 4)->displayName, L"empty.name.container");
-    EXPECT_EQ(entryWithSid(state(), 5)->displayName, L"未命名应用");
+    EXPECT_EQ(entryWithSid(state(), 5)->displayName, texts::unnamedApp);
     EXPECT_EQ(entryWithSid(state(), 5)->containerName, L"");
     EXPECT_EQ(entryWithSid(state(), 6)->displayName, L"Mail@Home");
     EXPECT_EQ(entryWithSid(state(), 7)->displayName, L"Microsoft.Photos_8wekyb3d8bbwe");
@@ -180,7 +180,7 @@ TEST_F(LoadCatalog, BindsTheCheckBoxToTheRecommendedAppWithItsExemption)
 
     ASSERT_GE(state().recommendedIndex, 0);
     EXPECT_EQ(state().apps[static_cast<std::size_t>(state().recommendedIndex)].sidString, appContainerSid(1));
-    EXPECT_EQ(windowText(state().recommendedCheck), L"ChatGPT（推荐）");
+    EXPECT_EQ(windowText(state().recommendedCheck), texts::recommendedFound);
     EXPECT_TRUE(IsWindowEnabled(state().recommendedCheck));
     EXPECT_EQ(SendMessageW(state().recommendedCheck, BM_GETCHECK, 0, 0), BST_CHECKED);
 }
@@ -192,10 +192,10 @@ TEST_F(LoadCatalog, RefreshAfterThePackageIsGoneUnbindsTheCheckBox)
     TestWindow& window = open();
     fake().appContainers.clear();
 
-    window.command(1005);
+    window.command(refreshButtonId);
 
     EXPECT_EQ(state().recommendedIndex, -1);
-    EXPECT_EQ(windowText(state().recommendedCheck), L"ChatGPT（未检测到微软商店版）");
+    EXPECT_EQ(windowText(state().recommendedCheck), texts::recommendedMissing);
     EXPECT_FALSE(IsWindowEnabled(state().recommendedCheck));
     EXPECT_EQ(SendMessageW(state().recommendedCheck, BM_GETCHECK, 0, 0), BST_UNCHECKED);
     // Its exemption now belongs to no installed app and is kept.
@@ -210,9 +210,9 @@ TEST_F(LoadCatalog, StatusCountIncludesTheRecommendedAppAndIgnoresTheSearch)
     TestWindow& window = open();
     window.setSearchText(L"alpha");
 
-    window.command(1005);
+    window.command(refreshButtonId);
 
-    EXPECT_EQ(status(), L"已读取 3 个应用。勾选后点击“应用设置”。");
+    EXPECT_EQ(status(), loadedStatus(3));
     EXPECT_EQ(window.rowCount(), 1);
     EXPECT_EQ(window.rowText(0), L"Alpha");
 }

@@ -77,7 +77,7 @@ TEST_F(LoadFailures, UnavailableFunctionsGiveTheUnsupportedExitEveryTime)
     loopbackApi.setAppContainerConfig = nullptr;
 
     EXPECT_FALSE(loadCatalog(state()));
-    expectFailedExit(L"当前 Windows 系统不支持回环代理设置。");
+    expectFailedExit(texts::unsupported);
     EXPECT_FALSE(loadCatalog(state()));
     expectUnchanged(before, window);
     EXPECT_EQ(fake().getConfigCalls, 1);
@@ -91,9 +91,9 @@ TEST_F(LoadFailures, ReadFailureShowsTheSystemMessageAndKeepsTheEarlierCatalog)
     restartRecording();
     fake().getConfigResult = ERROR_ACCESS_DENIED;
 
-    window.command(1005);
+    window.command(refreshButtonId);
 
-    expectFailedExit(L"读取当前设置失败：Access denied.");
+    expectFailedExit(std::wstring(texts::readConfigFailed) + L"Access denied.");
     expectUnchanged(before, window);
     EXPECT_EQ(fake().enumCalls, 1);
     expectNothingLeftBehind();
@@ -107,9 +107,9 @@ TEST_F(LoadFailures, EnumerationFailureWithAnUnknownCodeShowsTheCodeInDecimal)
     fake().configuredSids.clear();
     addExemption(99);
 
-    window.command(1005);
+    window.command(refreshButtonId);
 
-    expectFailedExit(L"读取应用列表失败：错误代码 2147947060");
+    expectFailedExit(std::wstring(texts::readAppsFailed) + unknownCodeText(2147947060));
     expectUnchanged(before, window);
     // The exemption list that was read before the failure is freed and forgotten.
     EXPECT_EQ(state().preservedSids, before.preserved);
@@ -123,10 +123,10 @@ TEST_F(LoadFailures, FirstLoadFailureKeepsTheCheckBoxAsCreated)
 
     open();
 
-    expectFailedExit(L"读取当前设置失败：Access denied.");
+    expectFailedExit(std::wstring(texts::readConfigFailed) + L"Access denied.");
     EXPECT_TRUE(state().apps.empty());
     EXPECT_EQ(state().recommendedIndex, -1);
-    EXPECT_EQ(windowText(state().recommendedCheck), L"ChatGPT（推荐）");
+    EXPECT_EQ(windowText(state().recommendedCheck), texts::recommendedFound);
     EXPECT_TRUE(IsWindowEnabled(state().recommendedCheck));
 }
 
@@ -134,14 +134,14 @@ TEST_F(LoadFailures, SuccessfulRefreshAfterAFailureEnablesApplyAgain)
 {
     TestWindow& window = openLoadedWindow();
     fake().enumResult = ERROR_OUTOFMEMORY;
-    window.command(1005);
+    window.command(refreshButtonId);
     ASSERT_FALSE(IsWindowEnabled(state().applyButton));
     fake().enumResult = ERROR_SUCCESS;
 
-    window.command(1005);
+    window.command(refreshButtonId);
 
     EXPECT_TRUE(IsWindowEnabled(state().applyButton));
-    EXPECT_EQ(status(), L"已读取 3 个应用。勾选后点击“应用设置”。");
+    EXPECT_EQ(status(), loadedStatus(3));
 }
 
 TEST_F(LoadFailures, UnconvertibleSidsAndFailedConversionsNeverLeak)
@@ -155,7 +155,7 @@ TEST_F(LoadFailures, UnconvertibleSidsAndFailedConversionsNeverLeak)
     open();
 
     expectNothingLeftBehind();
-    EXPECT_EQ(status(), L"已读取 2 个应用。勾选后点击“应用设置”。");
+    EXPECT_EQ(status(), loadedStatus(2));
 }
 
 } // namespace

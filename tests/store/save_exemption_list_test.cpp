@@ -80,10 +80,10 @@ TEST_F(SaveExemptionList, WritesPreservedThenRetainedThenExemptEntriesInDisplayO
     window.setRowChecked(2, true);  // Gamma
     window.setRowChecked(0, true);  // Alpha
     SendMessageW(state().recommendedCheck, BM_SETCHECK, BST_CHECKED, 0);
-    window.command(1001);
+    window.command(recommendedCheckId);
     restartRecording();
 
-    window.command(1006);
+    window.command(applyButtonId);
 
     const WrittenList& written = lastWrite();
     ASSERT_EQ(written.count, 6u);
@@ -95,7 +95,7 @@ TEST_F(SaveExemptionList, WritesPreservedThenRetainedThenExemptEntriesInDisplayO
     for (const WrittenSid& sid : written.sids) {
         EXPECT_EQ(sid.attributes, 0u);
     }
-    EXPECT_EQ(status(), L"设置已保存。现在可以返回Orva使用代理。");
+    EXPECT_EQ(status(), texts::saved);
     EXPECT_TRUE(IsWindowEnabled(state().applyButton));
     EXPECT_TRUE(spy().liveConversions.empty());
     EXPECT_EQ(spy().stringToSidCalls, 5);  // the retained SID is not converted
@@ -108,7 +108,7 @@ TEST_F(SaveExemptionList, TickedEntryHiddenByTheSearchIsWritten)
     window.setSearchText(L"gamma");
     ASSERT_EQ(window.rowCount(), 1);
 
-    window.command(1006);
+    window.command(applyButtonId);
 
     EXPECT_EQ(lastWrite().texts(), (std::vector<std::wstring>{appContainerSid(77), appContainerSid(2),
                                                               appContainerSid(3)}));
@@ -123,7 +123,7 @@ TEST_F(SaveExemptionList, NothingToWriteEmptiesTheListWithANullArray)
 
     EXPECT_EQ(lastWrite().count, 0u);
     EXPECT_TRUE(lastWrite().arrayWasNull);
-    EXPECT_EQ(status(), L"设置已保存。现在可以返回Orva使用代理。");
+    EXPECT_EQ(status(), texts::saved);
 }
 
 TEST_F(SaveExemptionList, SavingTwiceWritesTheSameListTwice)
@@ -135,7 +135,7 @@ TEST_F(SaveExemptionList, SavingTwiceWritesTheSameListTwice)
 
     ASSERT_EQ(fake().writes.size(), 2u);
     EXPECT_EQ(fake().writes[0].texts(), fake().writes[1].texts());
-    EXPECT_EQ(status(), L"设置已保存。现在可以返回Orva使用代理。");
+    EXPECT_EQ(status(), texts::saved);
 }
 
 TEST_F(SaveExemptionList, UnconvertibleSidStringWritesNothingAndReleasesWhatWasConverted)
@@ -148,7 +148,7 @@ TEST_F(SaveExemptionList, UnconvertibleSidStringWritesNothingAndReleasesWhatWasC
     saveExemptionList(state());
 
     EXPECT_TRUE(fake().writes.empty());
-    EXPECT_EQ(status(), L"保存失败：无法读取应用标识。");
+    EXPECT_EQ(status(), unreadableSidStatus());
     EXPECT_TRUE(IsWindowEnabled(state().applyButton));
     EXPECT_GE(spy().stringToSidCalls, 2);
     EXPECT_TRUE(spy().liveConversions.empty());
@@ -163,10 +163,10 @@ TEST_F(SaveExemptionList, EachFailedConversionStopsTheSaveWithNothingLeaked)
     for (int failing = 1; failing <= 4; ++failing) {
         restartRecording().failStringToSidCall = failing;
 
-        window.command(1006);
+        window.command(applyButtonId);
 
         EXPECT_TRUE(fake().writes.empty()) << failing;
-        EXPECT_EQ(status(), L"保存失败：无法读取应用标识。") << failing;
+        EXPECT_EQ(status(), unreadableSidStatus()) << failing;
         EXPECT_TRUE(spy().liveConversions.empty()) << failing;
         EXPECT_TRUE(IsWindowEnabled(state().applyButton)) << failing;
         EXPECT_EQ(state().preservedSids, preservedBefore);
@@ -184,9 +184,9 @@ TEST_F(SaveExemptionList, FailedWriteShowsTheStatusAndAMessageBoxThenEnablesAppl
     saveExemptionList(state());
     watcher.join();
 
-    EXPECT_EQ(report.caption, L"Orva - Windows 系统回环代理设置");
-    EXPECT_EQ(report.text, L"无法保存回环代理设置。\n\nAccess denied.");
-    EXPECT_EQ(status(), L"保存失败：Access denied.");
+    EXPECT_EQ(report.caption, texts::windowCaption);
+    EXPECT_EQ(report.text, std::wstring(texts::saveFailedBox) + L"Access denied.");
+    EXPECT_EQ(status(), std::wstring(texts::saveFailed) + L"Access denied.");
     EXPECT_TRUE(IsWindowEnabled(state().applyButton));
     EXPECT_TRUE(spy().liveConversions.empty());
     // The ticks stay, so Apply retries the same list.
@@ -203,8 +203,8 @@ TEST_F(SaveExemptionList, FailedWriteWithAnUnknownCodeShowsTheDecimalCode)
     saveExemptionList(state());
     watcher.join();
 
-    EXPECT_EQ(report.text, L"无法保存回环代理设置。\n\n错误代码 2147947060");
-    EXPECT_EQ(status(), L"保存失败：错误代码 2147947060");
+    EXPECT_EQ(report.text, std::wstring(texts::saveFailedBox) + unknownCodeText(2147947060));
+    EXPECT_EQ(status(), std::wstring(texts::saveFailed) + unknownCodeText(2147947060));
 }
 
 } // namespace

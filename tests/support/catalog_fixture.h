@@ -2,6 +2,7 @@
 
 #include "support/fake_network_isolation.h"
 #include "support/platform_spy.h"
+#include "support/program_texts.h"
 #include "support/test_window.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/network_isolation.h"
+#include "model/network_isolation.h"
 
 #include <optional>
 #include <set>

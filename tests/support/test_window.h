@@ -1,6 +1,7 @@
 #pragma once
 
-#include "app/window_state.h"
+#include "model/control_ids.h"
+#include "model/window_state.h"
 
 #include <string>
 

@@ -6,9 +6,6 @@
 
 namespace {
 
-constexpr wchar_t settingsChanged[] = L"设置已更改，请点击“应用设置”保存。";
-constexpr wchar_t loaded3[] = L"已读取 3 个应用。勾选后点击“应用设置”。";
-
 class Commands : public CatalogTest {
 protected:
     // Catalog order: Alpha, Beta, ChatGPT (recommended).
@@ -38,7 +35,7 @@ protected:
     {
         NMLISTVIEW change = {};
         change.hdr.hwndFrom = state().appList;
-        change.hdr.idFrom = 1004;
+        change.hdr.idFrom = appListId;
         change.hdr.code = LVN_ITEMCHANGED;
         change.iItem = row;
         change.uChanged = LVIF_STATE;
@@ -53,13 +50,13 @@ TEST_F(Commands, RecommendedCheckBoxSetsTheBoundEntry)
     TestWindow& window = openCatalog();
     SendMessageW(state().recommendedCheck, BM_SETCHECK, BST_CHECKED, 0);
 
-    window.command(1001);
+    window.command(recommendedCheckId);
 
     EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, true}));
-    EXPECT_EQ(status(), settingsChanged);
+    EXPECT_EQ(status(), texts::settingsChanged);
 
     SendMessageW(state().recommendedCheck, BM_SETCHECK, BST_UNCHECKED, 0);
-    window.command(1001);
+    window.command(recommendedCheckId);
     EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false}));
 }
 
@@ -70,7 +67,7 @@ TEST_F(Commands, RecommendedCheckBoxWithoutABoundEntryChangesNothing)
     const std::wstring before = status();
     SendMessageW(state().recommendedCheck, BM_SETCHECK, BST_CHECKED, 0);
 
-    window.command(1001);
+    window.command(recommendedCheckId);
 
     EXPECT_EQ(status(), before);
     EXPECT_TRUE(state().apps.empty());
@@ -83,11 +80,11 @@ TEST_F(Commands, TickingARowThroughTheListChangesOnlyThatEntry)
     window.setRowChecked(1, true);
 
     EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, true, false}));
-    EXPECT_EQ(status(), settingsChanged);
+    EXPECT_EQ(status(), texts::settingsChanged);
 
     window.setRowChecked(1, false);
     EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false}));
-    EXPECT_EQ(status(), settingsChanged);
+    EXPECT_EQ(status(), texts::settingsChanged);
 }
 
 TEST_F(Commands, SelectionAndFocusChangesAreIgnored)
@@ -100,7 +97,7 @@ TEST_F(Commands, SelectionAndFocusChangesAreIgnored)
     SendMessageW(state().appList, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&selection));
 
     EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false}));
-    EXPECT_EQ(status(), loaded3);
+    EXPECT_EQ(status(), loadedStatus(3));
     EXPECT_TRUE(window.rowCount() == 2);
 }
 
@@ -110,7 +107,7 @@ TEST_F(Commands, NotificationsThatDoNotConcernARowCheckBoxAreIgnored)
     NMLISTVIEW outOfRange = checkChange(2, 2, 1);
     NMLISTVIEW negative = checkChange(-1, 2, 1);
     NMLISTVIEW otherControl = checkChange(0, 2, 1);
-    otherControl.hdr.idFrom = 1003;
+    otherControl.hdr.idFrom = searchEditId;
     NMLISTVIEW otherCode = checkChange(0, 2, 1);
     otherCode.hdr.code = LVN_ITEMCHANGING;
     NMLISTVIEW noImage = checkChange(0, 0, 1);
@@ -123,7 +120,7 @@ TEST_F(Commands, NotificationsThatDoNotConcernARowCheckBoxAreIgnored)
     state().populating = false;
 
     EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false}));
-    EXPECT_EQ(status(), loaded3);
+    EXPECT_EQ(status(), loadedStatus(3));
     EXPECT_EQ(SendMessageW(state().window, WM_NOTIFY, 0, 0), 0);
 }
 
@@ -140,7 +137,7 @@ TEST_F(Commands, ExpandingAndCollapsingTwiceRestoresTheCompactGeometry)
     };
     const std::wstring statusText = status();
 
-    window.command(1002);
+    window.command(moreAppsButtonId);
 
     RECT expanded = {};
     GetWindowRect(state().window, &expanded);
@@ -150,13 +147,13 @@ TEST_F(Commands, ExpandingAndCollapsingTwiceRestoresTheCompactGeometry)
     EXPECT_EQ(expanded.top, compactWindow.top);
     EXPECT_EQ(statusPlace().top, 620);
     EXPECT_EQ(statusPlace().right - statusPlace().left, 516);
-    EXPECT_EQ(windowText(state().moreAppsButton), L"收起其他应用  ▲");
+    EXPECT_EQ(windowText(state().moreAppsButton), texts::moreAppsExpanded);
     for (HWND control : state().advancedControls) {
         EXPECT_TRUE(GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE);
     }
 
     for (int press = 0; press < 3; ++press) {
-        window.command(1002);
+        window.command(moreAppsButtonId);
     }
 
     RECT compact = {};
@@ -170,7 +167,7 @@ TEST_F(Commands, ExpandingAndCollapsingTwiceRestoresTheCompactGeometry)
     EXPECT_EQ(place.top, 240);
     EXPECT_EQ(place.right - place.left, 624);
     EXPECT_EQ(place.bottom - place.top, 40);
-    EXPECT_EQ(windowText(state().moreAppsButton), L"选择其他应用  ▼");
+    EXPECT_EQ(windowText(state().moreAppsButton), texts::moreAppsCollapsed);
     for (HWND control : state().advancedControls) {
         EXPECT_FALSE(GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE);
     }
@@ -188,9 +185,9 @@ TEST_F(Commands, SearchChangesRebuildTheListUnlessALoadIsRunning)
     state().populating = false;
     EXPECT_EQ(window.rowCount(), 1);
 
-    window.command(1003, EN_CHANGE);
+    window.command(searchEditId, EN_CHANGE);
     EXPECT_EQ(window.rowCount(), 2);
-    window.command(1003, EN_SETFOCUS);
+    window.command(searchEditId, EN_SETFOCUS);
     EXPECT_EQ(window.rowCount(), 2);
 }
 
@@ -199,14 +196,14 @@ TEST_F(Commands, RefreshReloadsAndApplySaves)
     TestWindow& window = openCatalog();
     addApp(4, L"Delta");
 
-    window.command(1005);
+    window.command(refreshButtonId);
     EXPECT_EQ(state().apps.size(), 4u);
     EXPECT_EQ(fake().enumCalls, 2);
 
-    window.command(1006);
+    window.command(applyButtonId);
     EXPECT_EQ(fake().writes.size(), 1u);
-    window.command(1006, BN_SETFOCUS);
-    window.command(1005, BN_SETFOCUS);
+    window.command(applyButtonId, BN_SETFOCUS);
+    window.command(refreshButtonId, BN_SETFOCUS);
     EXPECT_EQ(fake().writes.size(), 1u);
     EXPECT_EQ(fake().enumCalls, 2);
 }

@@ -17,10 +17,10 @@ RECT clientRectOf(HWND control)
 struct ExpectedControl {
     HWND WindowState::*field;
     const wchar_t* className;
-    const wchar_t* text;
+    std::wstring text;
     DWORD extendedStyle;
     DWORD style;
-    RECT place;
+    Box place;
     int id;
     HFONT (*font)(const WindowState&);
 };
@@ -36,21 +36,25 @@ TEST_F(CreateControls, EveryControlHasItsClassTextStyleIdFontAndCreationOrder)
     fake().getConfigResult = ERROR_ACCESS_DENIED;  // keeps the creation texts
     open();
     const ExpectedControl expected[] = {
-        {&WindowState::titleLabel, L"Static", L"Windows 系统回环代理设置", 0, 0x50000000, {40, 24, 670, 60}, 0, titleFont},
-        {&WindowState::subtitleLabel, L"Static", L"开启后，微软商店的应用可以使用本机代理。", 0, 0x50000000,
-         {40, 64, 670, 88}, 0, subtitleFont},
-        {&WindowState::recommendedCheck, L"Button", L"ChatGPT（推荐）", 0, 0x50010003, {48, 110, 648, 148}, 1001,
-         bodyFont},
-        {&WindowState::moreAppsButton, L"Button", L"选择其他应用  ▼", 0, 0x5001000B, {28, 180, 206, 220}, 1002,
+        {&WindowState::titleLabel, L"Static", texts::title, 0, 0x50000000, layout::titleLabel, 0, titleFont},
+        {&WindowState::subtitleLabel, L"Static", texts::subtitle, 0, 0x50000000, layout::subtitleLabel, 0,
+         subtitleFont},
+        {&WindowState::recommendedCheck, L"Button", texts::recommendedFound, 0, 0x50010003, layout::recommendedCheck,
+         recommendedCheckId, bodyFont},
+        {&WindowState::moreAppsButton, L"Button", texts::moreAppsCollapsed, 0, 0x5001000B, layout::moreAppsButton,
+         moreAppsButtonId, buttonFont},
+        {&WindowState::refreshButton, L"Button", texts::refresh, 0, 0x5001000B, layout::refreshButton,
+         refreshButtonId, buttonFont},
+        {&WindowState::applyButton, L"Button", texts::apply, 0, 0x5001000B, layout::applyButton, applyButtonId,
          buttonFont},
-        {&WindowState::refreshButton, L"Button", L"刷新", 0, 0x5001000B, {218, 180, 308, 220}, 1005, buttonFont},
-        {&WindowState::applyButton, L"Button", L"应用设置", 0, 0x5001000B, {540, 180, 676, 220}, 1006, buttonFont},
-        {&WindowState::searchEdit, L"Edit", L"", WS_EX_CLIENTEDGE, 0x50810080, {28, 246, 676, 284}, 1003, bodyFont},
-        {&WindowState::appList, L"SysListView32", L"", WS_EX_CLIENTEDGE, 0x5081000D, {28, 298, 676, 602}, 1004,
+        {&WindowState::searchEdit, L"Edit", L"", WS_EX_CLIENTEDGE, 0x50810080, layout::searchEdit, searchEditId,
          bodyFont},
-        {&WindowState::statusLabel, L"Static", L"读取当前设置失败：Access denied.", 0, 0x50000280, {40, 240, 664, 280},
-         1007, statusFont},
-        {&WindowState::closeButton, L"Button", L"关闭", 0, 0x5001000B, {576, 620, 676, 660}, 2, buttonFont},
+        {&WindowState::appList, L"SysListView32", L"", WS_EX_CLIENTEDGE, 0x5081000D, layout::appList, appListId,
+         bodyFont},
+        {&WindowState::statusLabel, L"Static", texts::readConfigFailed + std::wstring(L"Access denied."), 0,
+         0x50000280, layout::compactStatusLabel, statusLabelId, statusFont},
+        {&WindowState::closeButton, L"Button", texts::close, 0, 0x5001000B, layout::closeButton, closeButtonId,
+         buttonFont},
     };
 
     HWND child = GetWindow(state().window, GW_CHILD);
@@ -65,15 +69,16 @@ TEST_F(CreateControls, EveryControlHasItsClassTextStyleIdFontAndCreationOrder)
                   control.extendedStyle)
             << className;
         // Compact mode hides three controls; the failed load disables apply.
-        const DWORD visibility = (control.id == 1003 || control.id == 1004 || control.id == 2) ? WS_VISIBLE : 0;
-        const DWORD disabled = control.id == 1006 ? WS_DISABLED : 0;
+        const DWORD visibility =
+            (control.id == searchEditId || control.id == appListId || control.id == closeButtonId) ? WS_VISIBLE : 0;
+        const DWORD disabled = control.id == applyButtonId ? WS_DISABLED : 0;
         EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrW(handle, GWL_STYLE)), (control.style & ~visibility) | disabled)
             << windowText(handle);
         const RECT place = clientRectOf(handle);
-        EXPECT_EQ(place.left, control.place.left) << windowText(handle);
-        EXPECT_EQ(place.top, control.place.top) << windowText(handle);
-        EXPECT_EQ(place.right, control.place.right) << windowText(handle);
-        EXPECT_EQ(place.bottom, control.place.bottom) << windowText(handle);
+        EXPECT_EQ(place.left, control.place.x) << windowText(handle);
+        EXPECT_EQ(place.top, control.place.y) << windowText(handle);
+        EXPECT_EQ(place.right, control.place.x + control.place.width) << windowText(handle);
+        EXPECT_EQ(place.bottom, control.place.y + control.place.height) << windowText(handle);
         EXPECT_EQ(GetDlgCtrlID(handle), control.id);
         EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(handle, WM_GETFONT, 0, 0)), control.font(state()));
         child = GetWindow(child, GW_HWNDNEXT);
@@ -82,17 +87,17 @@ TEST_F(CreateControls, EveryControlHasItsClassTextStyleIdFontAndCreationOrder)
     EXPECT_EQ(state().advancedControls, (std::vector<HWND>{state().searchEdit, state().appList, state().closeButton}));
 }
 
-TEST_F(CreateControls, StartsCompactWith720By360Window)
+TEST_F(CreateControls, StartsCompact)
 {
     open();
     RECT window = {};
     GetWindowRect(state().window, &window);
-    EXPECT_EQ(window.right - window.left, 720);
-    EXPECT_EQ(window.bottom - window.top, 360);
+    EXPECT_EQ(window.right - window.left, layout::windowWidth);
+    EXPECT_EQ(window.bottom - window.top, layout::compactWindowHeight);
     EXPECT_FALSE(state().expanded);
     EXPECT_FALSE(IsWindowVisible(state().searchEdit));
     EXPECT_EQ(GetWindowLongPtrW(state().window, GWL_STYLE) & 0x00CF0000, 0x00CA0000);
-    EXPECT_EQ(windowText(state().window), L"Orva - Windows 系统回环代理设置");
+    EXPECT_EQ(windowText(state().window), texts::windowCaption);
 }
 
 TEST_F(CreateControls, ListHasOneColumnCheckBoxesAndItsColours)
@@ -100,20 +105,20 @@ TEST_F(CreateControls, ListHasOneColumnCheckBoxesAndItsColours)
     open();
     HWND list = state().appList;
     EXPECT_EQ(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & 0x00010024, 0x00010024);
-    EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), 615);
+    EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), layout::appListColumnWidth);
     wchar_t heading[32] = {};
     LVCOLUMNW column = {};
     column.mask = LVCF_TEXT;
     column.pszText = heading;
     column.cchTextMax = 32;
     ASSERT_TRUE(SendMessageW(list, LVM_GETCOLUMNW, 0, reinterpret_cast<LPARAM>(&column)));
-    EXPECT_STREQ(heading, L"应用");
+    EXPECT_STREQ(heading, texts::appColumn);
     EXPECT_FALSE(SendMessageW(list, LVM_GETCOLUMNW, 1, reinterpret_cast<LPARAM>(&column)));
     HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
     EXPECT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), 1);
-    EXPECT_EQ(SendMessageW(list, LVM_GETBKCOLOR, 0, 0), 0xFFFFFF);
-    EXPECT_EQ(SendMessageW(list, LVM_GETTEXTBKCOLOR, 0, 0), 0xFFFFFF);
-    EXPECT_EQ(SendMessageW(list, LVM_GETTEXTCOLOR, 0, 0), 0x2A170F);
+    EXPECT_EQ(SendMessageW(list, LVM_GETBKCOLOR, 0, 0), palette::white);
+    EXPECT_EQ(SendMessageW(list, LVM_GETTEXTBKCOLOR, 0, 0), palette::white);
+    EXPECT_EQ(SendMessageW(list, LVM_GETTEXTCOLOR, 0, 0), palette::mainText);
 }
 
 TEST_F(CreateControls, SearchBoxShowsACueThatIsNotItsText)
@@ -121,26 +126,64 @@ TEST_F(CreateControls, SearchBoxShowsACueThatIsNotItsText)
     open();
     wchar_t cue[32] = {};
     ASSERT_TRUE(SendMessageW(state().searchEdit, EM_GETCUEBANNER, reinterpret_cast<WPARAM>(cue), 32));
-    EXPECT_STREQ(cue, L"搜索应用");
+    EXPECT_STREQ(cue, texts::searchCue);
     EXPECT_EQ(windowText(state().searchEdit), L"");
 }
 
 TEST_F(CreateControls, FontsAreTheOneFaceAtFiveSizes)
 {
     open();
-    const std::pair<HFONT, std::pair<LONG, LONG>> fonts[] = {
-        {state().bodyFont.get(), {-16, 400}},   {state().titleFont.get(), {-25, 600}},
-        {state().subtitleFont.get(), {-15, 400}}, {state().buttonFont.get(), {-16, 600}},
-        {state().statusFont.get(), {-14, 400}},
+    const std::pair<HFONT, FontLook> uiFonts[] = {
+        {state().bodyFont.get(), fonts::body},         {state().titleFont.get(), fonts::title},
+        {state().subtitleFont.get(), fonts::subtitle}, {state().buttonFont.get(), fonts::button},
+        {state().statusFont.get(), fonts::status},
     };
-    for (const auto& [font, expected] : fonts) {
+    for (const auto& [font, expected] : uiFonts) {
         LOGFONTW description = {};
         ASSERT_EQ(GetObjectW(font, sizeof(description), &description), static_cast<int>(sizeof(description)));
-        EXPECT_EQ(description.lfHeight, expected.first);
-        EXPECT_EQ(description.lfWeight, expected.second);
-        EXPECT_STREQ(description.lfFaceName, L"Microsoft YaHei UI");
+        // A negative height asks for the character height, not the cell's.
+        EXPECT_EQ(description.lfHeight, -expected.height);
+        EXPECT_EQ(description.lfWeight, expected.weight);
+        EXPECT_STREQ(description.lfFaceName, fonts::face);
         EXPECT_EQ(description.lfQuality, CLEARTYPE_QUALITY);
         EXPECT_EQ(description.lfCharSet, DEFAULT_CHARSET);
+    }
+}
+
+// What the layout is for: in either mode every shown control lies inside the
+// client area, no two overlap, and the status line sits on its card.
+TEST_F(CreateControls, ShownControlsFitTheClientAreaApartFromEachOtherInBothModes)
+{
+    TestWindow& window = open();
+    ShowWindow(window.window(), SW_SHOW);
+    for (bool expanded : {false, true}) {
+        if (expanded) {
+            window.command(moreAppsButtonId);
+        }
+        RECT client = {};
+        GetClientRect(window.window(), &client);
+        std::vector<std::pair<HWND, RECT>> shown;
+        for (HWND child = GetWindow(window.window(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            if (IsWindowVisible(child)) {
+                shown.emplace_back(child, clientRectOf(child));
+            }
+        }
+        for (std::size_t i = 0; i < shown.size(); ++i) {
+            const RECT& place = shown[i].second;
+            EXPECT_TRUE(place.left >= 0 && place.top >= 0 && place.right <= client.right &&
+                        place.bottom <= client.bottom)
+                << windowText(shown[i].first) << " expanded " << expanded;
+            for (std::size_t j = i + 1; j < shown.size(); ++j) {
+                RECT overlap = {};
+                EXPECT_FALSE(IntersectRect(&overlap, &place, &shown[j].second))
+                    << windowText(shown[i].first) << " and " << windowText(shown[j].first);
+            }
+        }
+        const RECT card = expanded ? layout::expandedStatusCard : layout::compactStatusCard;
+        const RECT status = clientRectOf(state().statusLabel);
+        RECT inside = {};
+        IntersectRect(&inside, &status, &card);
+        EXPECT_TRUE(EqualRect(&inside, &status)) << "expanded " << expanded;
     }
 }
 
@@ -156,7 +199,7 @@ TEST_F(CreateControls, TabMovesAmongVisibleControlsInCreationOrder)
     EXPECT_EQ(nextTabStop(state().refreshButton), state().applyButton);
     EXPECT_EQ(nextTabStop(state().applyButton), state().recommendedCheck);
 
-    window.command(1002);
+    window.command(moreAppsButtonId);
     EXPECT_EQ(nextTabStop(state().applyButton), state().searchEdit);
     EXPECT_EQ(nextTabStop(state().searchEdit), state().appList);
     EXPECT_EQ(nextTabStop(state().appList), state().closeButton);

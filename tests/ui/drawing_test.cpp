@@ -52,7 +52,14 @@ private:
     HGDIOBJ previous_ = nullptr;
 };
 
-constexpr COLORREF background = 0xFCFAF8;
+constexpr COLORREF background = palette::background;
+
+COLORREF brushColour(HBRUSH brush)
+{
+    LOGBRUSH look = {};
+    GetObjectW(brush, sizeof(look), &look);
+    return look.lbColor;
+}
 
 class Drawing : public CatalogTest {
 protected:
@@ -109,21 +116,21 @@ TEST_F(Drawing, PaintsBackgroundAccentBarAndCardsInBothModes)
     TestWindow& window = openShown();
 
     EXPECT_EQ(windowPixel(10, 10), background);
-    EXPECT_EQ(windowPixel(30, 40), 0xEB6325);
+    EXPECT_EQ(windowPixel(30, 40), palette::accent);
     EXPECT_EQ(windowPixel(34, 40), background);
-    EXPECT_EQ(windowPixel(35, 130), 0xFFF6EF);
-    EXPECT_EQ(windowPixel(28, 130), 0xFEDBBF);
-    EXPECT_EQ(windowPixel(34, 260), 0xF9F5F1);
-    EXPECT_EQ(windowPixel(28, 260), 0xE1D5CB);
+    EXPECT_EQ(windowPixel(35, 130), palette::highlight);
+    EXPECT_EQ(windowPixel(28, 130), palette::highlightOutline);
+    EXPECT_EQ(windowPixel(34, 260), palette::panel);
+    EXPECT_EQ(windowPixel(28, 260), palette::panelOutline);
     EXPECT_EQ(windowPixel(34, 300), background);
 
-    window.command(1002);
+    window.command(moreAppsButtonId);
 
     EXPECT_EQ(windowPixel(20, 260), background);
-    EXPECT_EQ(windowPixel(34, 640), 0xF9F5F1);
-    EXPECT_EQ(windowPixel(28, 640), 0xE1D5CB);
-    EXPECT_EQ(windowPixel(30, 40), 0xEB6325);
-    EXPECT_EQ(windowPixel(35, 130), 0xFFF6EF);
+    EXPECT_EQ(windowPixel(34, 640), palette::panel);
+    EXPECT_EQ(windowPixel(28, 640), palette::panelOutline);
+    EXPECT_EQ(windowPixel(30, 40), palette::accent);
+    EXPECT_EQ(windowPixel(35, 130), palette::highlight);
 }
 
 TEST_F(Drawing, PrimaryButtonLooksWithDisabledWinningOverPressed)
@@ -204,37 +211,47 @@ TEST_F(Drawing, ControlColoursMatchTheSurfaceUnderEachControl)
     openShown();
     Canvas canvas;
     HDC context = canvas.context();
+    // A transparent control shows what the window paints under it: the
+    // brush it gets is the colour of the surface just left of it.
+    const auto surfaceLeftOf = [&](HWND control) {
+        RECT place = {};
+        GetWindowRect(control, &place);
+        MapWindowPoints(nullptr, state().window, reinterpret_cast<POINT*>(&place), 2);
+        return windowPixel(place.left - 3, (place.top + place.bottom) / 2);
+    };
     struct Expected {
         HWND control;
         COLORREF text;
-        HBRUSH brush;
         int mode;
     };
     const Expected table[] = {
-        {state().searchEdit, 0x2A170F, state().whiteBrush.get(), OPAQUE},
-        {state().titleLabel, 0x2A170F, state().backgroundBrush.get(), TRANSPARENT},
-        {state().subtitleLabel, 0x695547, state().backgroundBrush.get(), TRANSPARENT},
-        {state().recommendedCheck, 0x2A170F, state().highlightBrush.get(), TRANSPARENT},
-        {state().statusLabel, 0x695547, state().panelBrush.get(), TRANSPARENT},
-        {state().refreshButton, 0x2A170F, state().backgroundBrush.get(), TRANSPARENT},
+        {state().searchEdit, palette::mainText, OPAQUE},
+        {state().titleLabel, palette::mainText, TRANSPARENT},
+        {state().subtitleLabel, palette::secondaryText, TRANSPARENT},
+        {state().recommendedCheck, palette::mainText, TRANSPARENT},
+        {state().statusLabel, palette::secondaryText, TRANSPARENT},
+        {state().refreshButton, palette::mainText, TRANSPARENT},
     };
     for (UINT message : {WM_CTLCOLOREDIT, WM_CTLCOLORBTN, WM_CTLCOLORSTATIC}) {
         for (const Expected& expected : table) {
             SetTextColor(context, 0);
             SetBkMode(context, expected.mode == OPAQUE ? TRANSPARENT : OPAQUE);
-            const auto brush = SendMessageW(state().window, message, reinterpret_cast<WPARAM>(context),
-                                            reinterpret_cast<LPARAM>(expected.control));
-            EXPECT_EQ(reinterpret_cast<HBRUSH>(brush), expected.brush) << windowText(expected.control);
+            const auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
+                state().window, message, reinterpret_cast<WPARAM>(context), reinterpret_cast<LPARAM>(expected.control)));
+            // The search box fills itself: its brush and its background colour agree.
+            const COLORREF surface =
+                expected.mode == OPAQUE ? GetBkColor(context) : surfaceLeftOf(expected.control);
+            EXPECT_EQ(brushColour(brush), surface) << windowText(expected.control);
             EXPECT_EQ(GetTextColor(context), expected.text) << windowText(expected.control);
             EXPECT_EQ(GetBkMode(context), expected.mode) << windowText(expected.control);
         }
     }
-    EXPECT_EQ(GetBkColor(context), 0xFFFFFFu);
+    EXPECT_EQ(GetBkColor(context), palette::white);
 
     EnableWindow(state().recommendedCheck, FALSE);
     SendMessageW(state().window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(context),
                  reinterpret_cast<LPARAM>(state().recommendedCheck));
-    EXPECT_EQ(GetTextColor(context), 0x695547u);
+    EXPECT_EQ(GetTextColor(context), palette::secondaryText);
 }
 
 TEST_F(Drawing, EveryPenAndBrushCreatedWhilePaintingIsDeleted)

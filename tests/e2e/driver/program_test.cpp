@@ -56,7 +56,3 @@ testing::AssertionResult ProgramTest::setExpanded(bool expanded) const
     return testing::AssertionFailure() << "the list did not " << (expanded ? "show" : "hide");
 }
 
-std::wstring loadedStatus(int appCount)
-{
-    return L"已读取 " + std::to_wstring(appCount) + L" 个应用。勾选后点击“应用设置”。";
-}

@@ -1,10 +1,11 @@
 #pragma once
 
-#include "app/control_ids.h"
+#include "model/control_ids.h"
 #include "driver/program_run.h"
 #include "driver/remote_controls.h"
 #include "driver/test_files.h"
 #include "driver/wait_until.h"
+#include "support/program_texts.h"
 
 #include <gtest/gtest.h>
 
@@ -38,9 +39,3 @@ protected:
     std::filesystem::path store_ = folder_.path() / L"store.txt";
     ProgramRun run_;
 };
-
-// Status texts of the program.
-std::wstring loadedStatus(int appCount);
-inline constexpr wchar_t changedStatus[] = L"设置已更改，请点击“应用设置”保存。";
-inline constexpr wchar_t savedStatus[] = L"设置已保存。现在可以返回Orva使用代理。";
-inline constexpr wchar_t unsupportedStatus[] = L"当前 Windows 系统不支持回环代理设置。";

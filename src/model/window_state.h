@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/gdi_handles.h"
+#include "model/owners.h"
 
 #include <windows.h>
 

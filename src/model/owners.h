@@ -1,0 +1,111 @@
+#pragma once
+
+// Every owner of what the platform hands out, each released with the call
+// that belongs to it: GDI objects, device-context selections and painting,
+// modules, LocalAlloc'd text and SIDs, and the network isolation functions'
+// arrays.
+
+#include "model/network_isolation.h"
+
+#include <windows.h>
+
+#include <memory>
+
+template <typename Handle>
+struct GdiObjectDeleter {
+    using pointer = Handle;
+    void operator()(Handle object) const { DeleteObject(object); }
+};
+using OwnedFont = std::unique_ptr<HFONT__, GdiObjectDeleter<HFONT>>;
+using OwnedBrush = std::unique_ptr<HBRUSH__, GdiObjectDeleter<HBRUSH>>;
+using OwnedPen = std::unique_ptr<HPEN__, GdiObjectDeleter<HPEN>>;
+
+struct ModuleDeleter {
+    using pointer = HMODULE;
+    void operator()(HMODULE module) const { FreeLibrary(module); }
+};
+using OwnedModule = std::unique_ptr<HINSTANCE__, ModuleDeleter>;
+
+// What FormatMessageW and the SID conversions allocate.
+struct LocalFreeDeleter {
+    void operator()(void* memory) const { LocalFree(memory); }
+};
+using LocalText = std::unique_ptr<wchar_t, LocalFreeDeleter>;
+using LocalSid = std::unique_ptr<void, LocalFreeDeleter>;
+
+// BeginPaint in the constructor, EndPaint in the destructor.
+class PaintGuard {
+public:
+    explicit PaintGuard(HWND window) : window_(window), context_(BeginPaint(window, &paint_)) {}
+    PaintGuard(const PaintGuard&) = delete;
+    PaintGuard& operator=(const PaintGuard&) = delete;
+    ~PaintGuard() { EndPaint(window_, &paint_); }
+
+    HDC context() const { return context_; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_ = {};
+    HDC context_;
+};
+
+// Selects an object into a device context and selects the previous one back
+// when it goes out of scope, before the object itself may be deleted.
+class SelectionGuard {
+public:
+    SelectionGuard(HDC context, HGDIOBJ object) : context_(context), previous_(SelectObject(context, object)) {}
+    SelectionGuard(const SelectionGuard&) = delete;
+    SelectionGuard& operator=(const SelectionGuard&) = delete;
+    ~SelectionGuard() { SelectObject(context_, previous_); }
+
+private:
+    HDC context_;
+    HGDIOBJ previous_;
+};
+
+// The exemption list as NetworkIsolationGetAppContainerConfig returns it: each
+// SID and then the array itself live on the process heap.
+class ConfiguredSidArray {
+public:
+    ConfiguredSidArray() = default;
+    ConfiguredSidArray(const ConfiguredSidArray&) = delete;
+    ConfiguredSidArray& operator=(const ConfiguredSidArray&) = delete;
+    ~ConfiguredSidArray()
+    {
+        if (!records) {
+            return;
+        }
+        HANDLE heap = GetProcessHeap();
+        for (DWORD i = 0; i < count; ++i) {
+            if (records[i].Sid) {
+                HeapFree(heap, 0, records[i].Sid);
+            }
+        }
+        HeapFree(heap, 0, records);
+    }
+
+    DWORD count = 0;
+    SID_AND_ATTRIBUTES* records = nullptr;
+};
+
+// A successful enumeration, released with exactly one call of the free
+// function it came with, whatever the count, zero included.
+class EnumeratedAppContainers {
+public:
+    explicit EnumeratedAppContainers(FreeAppContainersFunction* free) : free_(free) {}
+    EnumeratedAppContainers(const EnumeratedAppContainers&) = delete;
+    EnumeratedAppContainers& operator=(const EnumeratedAppContainers&) = delete;
+    ~EnumeratedAppContainers()
+    {
+        if (succeeded) {
+            free_(records);
+        }
+    }
+
+    bool succeeded = false;
+    DWORD count = 0;
+    INET_FIREWALL_APP_CONTAINER* records = nullptr;
+
+private:
+    FreeAppContainersFunction* free_;
+};

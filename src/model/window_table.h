@@ -1,0 +1,116 @@
+#pragma once
+
+// The window in one table: the geometry of both modes, the palette, the fonts
+// and every text the program shows, each written once. Geometry is in fixed
+// pixels in client coordinates (window sizes are outer sizes): the program
+// declares no DPI awareness and scales nothing.
+
+#include <windows.h>
+
+struct Box {
+    int x;
+    int y;
+    int width;
+    int height;
+};
+
+namespace layout {
+
+inline constexpr int windowWidth = 720;
+inline constexpr int compactWindowHeight = 360;
+inline constexpr int expandedWindowHeight = 700;
+
+inline constexpr Box titleLabel = {40, 24, 630, 36};
+inline constexpr Box subtitleLabel = {40, 64, 630, 24};
+inline constexpr Box recommendedCheck = {48, 110, 600, 38};
+inline constexpr Box moreAppsButton = {28, 180, 178, 40};
+inline constexpr Box refreshButton = {218, 180, 90, 40};
+inline constexpr Box applyButton = {540, 180, 136, 40};
+inline constexpr Box searchEdit = {28, 246, 648, 38};
+inline constexpr Box appList = {28, 298, 648, 304};
+inline constexpr int appListColumnWidth = 615;
+inline constexpr Box closeButton = {576, 620, 100, 40};
+// The status line spans the card in compact mode and leaves room for the
+// close button in expanded mode.
+inline constexpr Box compactStatusLabel = {40, 240, 624, 40};
+inline constexpr Box expandedStatusLabel = {40, 620, 516, 40};
+
+inline constexpr RECT accentBar = {28, 25, 33, 59};
+inline constexpr RECT recommendedCard = {28, 98, 676, 160};
+inline constexpr int recommendedCardCorner = 14;
+inline constexpr RECT compactStatusCard = {28, 232, 676, 288};
+inline constexpr RECT expandedStatusCard = {28, 612, 676, 668};
+inline constexpr int statusCardCorner = 12;
+inline constexpr int buttonCorner = 10;
+inline constexpr int buttonFocusInset = 4;
+
+} // namespace layout
+
+namespace palette {
+
+inline constexpr COLORREF background = RGB(248, 250, 252);
+inline constexpr COLORREF white = RGB(255, 255, 255);
+inline constexpr COLORREF highlight = RGB(239, 246, 255);
+inline constexpr COLORREF highlightOutline = RGB(191, 219, 254);
+inline constexpr COLORREF panel = RGB(241, 245, 249);
+inline constexpr COLORREF panelOutline = RGB(203, 213, 225);
+inline constexpr COLORREF accent = RGB(37, 99, 235);
+inline constexpr COLORREF accentPressed = RGB(29, 78, 216);
+inline constexpr COLORREF muted = RGB(148, 163, 184);
+inline constexpr COLORREF mainText = RGB(15, 23, 42);
+inline constexpr COLORREF secondaryText = RGB(71, 85, 105);
+
+} // namespace palette
+
+struct FontLook {
+    int height;
+    int weight;
+};
+
+namespace fonts {
+
+inline constexpr wchar_t face[] = L"Microsoft YaHei UI";
+inline constexpr FontLook body = {16, FW_NORMAL};
+inline constexpr FontLook title = {25, FW_SEMIBOLD};
+inline constexpr FontLook subtitle = {15, FW_NORMAL};
+inline constexpr FontLook button = {16, FW_SEMIBOLD};
+inline constexpr FontLook status = {14, FW_NORMAL};
+
+} // namespace fonts
+
+namespace texts {
+
+inline constexpr wchar_t windowCaption[] = L"Orva - Windows 系统回环代理设置";
+inline constexpr wchar_t title[] = L"Windows 系统回环代理设置";
+inline constexpr wchar_t subtitle[] = L"开启后，微软商店的应用可以使用本机代理。";
+inline constexpr wchar_t recommendedFound[] = L"ChatGPT（推荐）";
+inline constexpr wchar_t recommendedMissing[] = L"ChatGPT（未检测到微软商店版）";
+inline constexpr wchar_t moreAppsCollapsed[] = L"选择其他应用  ▼";
+inline constexpr wchar_t moreAppsExpanded[] = L"收起其他应用  ▲";
+inline constexpr wchar_t refresh[] = L"刷新";
+inline constexpr wchar_t apply[] = L"应用设置";
+inline constexpr wchar_t close[] = L"关闭";
+inline constexpr wchar_t searchCue[] = L"搜索应用";
+inline constexpr wchar_t appColumn[] = L"应用";
+inline constexpr wchar_t unnamedApp[] = L"未命名应用";
+
+// The status line.
+inline constexpr wchar_t loading[] = L"正在读取应用…";
+inline constexpr wchar_t unsupported[] = L"当前 Windows 系统不支持回环代理设置。";
+inline constexpr wchar_t readConfigFailed[] = L"读取当前设置失败：";
+inline constexpr wchar_t readAppsFailed[] = L"读取应用列表失败：";
+// "已读取 " + the number of apps + the rest.
+inline constexpr wchar_t loadedBeforeCount[] = L"已读取 ";
+inline constexpr wchar_t loadedAfterCount[] = L" 个应用。勾选后点击“应用设置”。";
+inline constexpr wchar_t settingsChanged[] = L"设置已更改，请点击“应用设置”保存。";
+inline constexpr wchar_t saving[] = L"正在保存…";
+inline constexpr wchar_t saved[] = L"设置已保存。现在可以返回Orva使用代理。";
+inline constexpr wchar_t saveFailed[] = L"保存失败：";
+inline constexpr wchar_t unreadableSid[] = L"无法读取应用标识。";
+
+// The message box of a failed save: the sentence, a blank line, the error.
+inline constexpr wchar_t saveFailedBox[] = L"无法保存回环代理设置。\n\n";
+// errorText of a code the system has no message for: this and the code.
+inline constexpr wchar_t errorCode[] = L"错误代码 ";
+
+} // namespace texts

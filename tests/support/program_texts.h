@@ -1,0 +1,22 @@
+#pragma once
+
+#include "model/window_table.h"
+
+#include <string>
+
+// The program's composed status texts, built from its own table.
+inline std::wstring loadedStatus(std::size_t appCount)
+{
+    return texts::loadedBeforeCount + std::to_wstring(appCount) + texts::loadedAfterCount;
+}
+
+inline std::wstring unreadableSidStatus()
+{
+    return std::wstring(texts::saveFailed) + texts::unreadableSid;
+}
+
+// errorText of a code the system has no message for.
+inline std::wstring unknownCodeText(unsigned long code)
+{
+    return texts::errorCode + std::to_wstring(code);
+}
