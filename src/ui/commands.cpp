@@ -8,7 +8,30 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace {
+
+// The window grows downwards when it expands. Where that would take its
+// bottom past the work area of its monitor (a small screen, or a scaled one
+// that the program, declaring no DPI awareness, sees as small), it moves up
+// just enough, never above the work area's top.
+void keepBottomInsideWorkArea(HWND window)
+{
+    RECT place = {};
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    if (!GetWindowRect(window, &place) ||
+        !GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        return;
+    }
+    const RECT& work = monitor.rcWork;
+    if (place.bottom <= work.bottom) {
+        return;
+    }
+    const LONG top = std::max(work.top, place.top - (place.bottom - work.bottom));
+    SetWindowPos(window, nullptr, place.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 void onRecommendedCheckToggled(WindowState& state)
 {
@@ -66,6 +89,9 @@ void setExpanded(WindowState& state, bool expanded)
     SetWindowTextW(state.moreAppsButton, expanded ? texts::moreAppsExpanded : texts::moreAppsCollapsed);
     SetWindowPos(state.window, nullptr, 0, 0, layout::windowWidth,
                  expanded ? layout::expandedWindowHeight : layout::compactWindowHeight, SWP_NOMOVE | SWP_NOZORDER);
+    if (expanded) {
+        keepBottomInsideWorkArea(state.window);
+    }
     const Box status = expanded ? layout::expandedStatusLabel : layout::compactStatusLabel;
     SetWindowPos(state.statusLabel, nullptr, status.x, status.y, status.width, status.height, SWP_NOZORDER);
     // The status card moves with the mode, so the whole client area is repainted.

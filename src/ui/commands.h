@@ -5,7 +5,9 @@
 // WM_COMMAND from the controls (and IDCANCEL from Esc).
 void onCommand(WindowState& state, int controlId, int notificationCode);
 
-// Switches between compact mode (720 x 360) and expanded mode (720 x 700).
+// Switches between compact mode and expanded mode. Expanding keeps the
+// window's position unless its bottom would leave its monitor's work area;
+// then it moves up as far as needed and the work area's top allows.
 void setExpanded(WindowState& state, bool expanded);
 
 // WM_NOTIFY: records a tick or untick of a list row in its catalog entry.

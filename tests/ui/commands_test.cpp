@@ -127,6 +127,8 @@ TEST_F(Commands, NotificationsThatDoNotConcernARowCheckBoxAreIgnored)
 TEST_F(Commands, ExpandingAndCollapsingTwiceRestoresTheCompactGeometry)
 {
     TestWindow& window = openCatalog();
+    // High enough on the screen for the expanded window to fit below.
+    SetWindowPos(state().window, nullptr, 100, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     RECT compactWindow = {};
     GetWindowRect(state().window, &compactWindow);
     const auto statusPlace = [&] {
@@ -142,11 +144,11 @@ TEST_F(Commands, ExpandingAndCollapsingTwiceRestoresTheCompactGeometry)
     RECT expanded = {};
     GetWindowRect(state().window, &expanded);
     EXPECT_TRUE(state().expanded);
-    EXPECT_EQ(expanded.bottom - expanded.top, 700);
+    EXPECT_EQ(expanded.bottom - expanded.top, layout::expandedWindowHeight);
     EXPECT_EQ(expanded.left, compactWindow.left);
     EXPECT_EQ(expanded.top, compactWindow.top);
-    EXPECT_EQ(statusPlace().top, 620);
-    EXPECT_EQ(statusPlace().right - statusPlace().left, 516);
+    EXPECT_EQ(statusPlace().top, layout::expandedStatusLabel.y);
+    EXPECT_EQ(statusPlace().right - statusPlace().left, layout::expandedStatusLabel.width);
     EXPECT_EQ(windowText(state().moreAppsButton), texts::moreAppsExpanded);
     for (HWND control : state().advancedControls) {
         EXPECT_TRUE(GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE);
@@ -159,19 +161,49 @@ TEST_F(Commands, ExpandingAndCollapsingTwiceRestoresTheCompactGeometry)
     RECT compact = {};
     GetWindowRect(state().window, &compact);
     EXPECT_FALSE(state().expanded);
-    EXPECT_EQ(compact.right - compact.left, 720);
-    EXPECT_EQ(compact.bottom - compact.top, 360);
+    EXPECT_EQ(compact.right - compact.left, layout::windowWidth);
+    EXPECT_EQ(compact.bottom - compact.top, layout::compactWindowHeight);
     EXPECT_EQ(compact.left, compactWindow.left);
+    EXPECT_EQ(compact.top, compactWindow.top);
     const RECT place = statusPlace();
-    EXPECT_EQ(place.left, 40);
-    EXPECT_EQ(place.top, 240);
-    EXPECT_EQ(place.right - place.left, 624);
-    EXPECT_EQ(place.bottom - place.top, 40);
+    const Box& compactStatus = layout::compactStatusLabel;
+    EXPECT_EQ(place.left, compactStatus.x);
+    EXPECT_EQ(place.top, compactStatus.y);
+    EXPECT_EQ(place.right - place.left, compactStatus.width);
+    EXPECT_EQ(place.bottom - place.top, compactStatus.height);
     EXPECT_EQ(windowText(state().moreAppsButton), texts::moreAppsCollapsed);
     for (HWND control : state().advancedControls) {
         EXPECT_FALSE(GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE);
     }
     EXPECT_EQ(status(), statusText);
+}
+
+// On a small or scaled screen the expanded window would run past the bottom
+// of the work area, with the close button out of reach.
+TEST_F(Commands, ExpandingNearTheBottomOfTheScreenMovesTheWindowUpIntoTheWorkArea)
+{
+    TestWindow& window = openCatalog();
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(state().window, MONITOR_DEFAULTTONEAREST), &monitor));
+    const RECT work = monitor.rcWork;
+    SetWindowPos(state().window, nullptr, 100, work.bottom - layout::compactWindowHeight - 10, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER);
+
+    window.command(moreAppsButtonId);
+
+    RECT expanded = {};
+    GetWindowRect(state().window, &expanded);
+    EXPECT_EQ(expanded.left, 100);
+    EXPECT_EQ(expanded.bottom, work.bottom);
+    EXPECT_EQ(expanded.bottom - expanded.top, layout::expandedWindowHeight);
+
+    window.command(moreAppsButtonId);
+
+    RECT compact = {};
+    GetWindowRect(state().window, &compact);
+    EXPECT_EQ(compact.top, expanded.top) << "collapsing keeps the place";
+    EXPECT_EQ(compact.left, 100);
 }
 
 TEST_F(Commands, SearchChangesRebuildTheListUnlessALoadIsRunning)
