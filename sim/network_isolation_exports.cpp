@@ -7,6 +7,7 @@
 #include "sid_bytes.h"
 #include "store_file.h"
 
+#include <algorithm>
 #include <new>
 
 namespace {
@@ -100,6 +101,11 @@ extern "C" DWORD WINAPI NetworkIsolationSetAppContainerConfig(DWORD count, SID_A
         for (DWORD i = 0; i < count; ++i) {
             std::optional<SidBytes> sid = copyCallerSid(appContainerSids[i].Sid);
             if (!sid) {
+                return static_cast<DWORD>(ERROR_INVALID_PARAMETER);
+            }
+            // As the firewall does: one AppContainer it will not exempt
+            // fails the whole call, and nothing is written.
+            if (std::find(store.refused.begin(), store.refused.end(), *sid) != store.refused.end()) {
                 return static_cast<DWORD>(ERROR_INVALID_PARAMETER);
             }
             exemptions.push_back(std::move(*sid));

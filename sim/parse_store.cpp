@@ -168,6 +168,13 @@ bool parseLine(std::wstring_view line, StoreContents& contents, bool& isExemptio
     if (keyword == L"fail") {
         return parseFailLine(words, contents);
     }
+    if (keyword == L"refuse") {
+        std::optional<SidBytes> sid = words.size() == 2 ? sidFromText(words[1]) : std::nullopt;
+        if (sid) {
+            contents.refused.push_back(std::move(*sid));
+        }
+        return sid.has_value();
+    }
     if (keyword != L"exempt" && keyword != L"exempt-raw") {
         return false;
     }

@@ -30,6 +30,8 @@ struct StoreContents {
     std::vector<bool> isExemptionLine;
     std::vector<StoredApp> apps;
     std::vector<SidBytes> exemptions;
+    // SIDs the system will not exempt: a list that holds one is refused whole.
+    std::vector<SidBytes> refused;
     // ERROR_SUCCESS where the call is not asked to fail.
     std::array<DWORD, simulatedCallCount> failures{};
 

@@ -20,6 +20,14 @@ bool foldedContains(std::wstring_view text, std::wstring_view query, std::wstrin
     return folded.find(query) != std::wstring::npos;
 }
 
+void showCheckMark(HWND list, int row, bool checked)
+{
+    LVITEMW checkState = {};
+    checkState.stateMask = LVIS_STATEIMAGEMASK;
+    checkState.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&checkState));
+}
+
 } // namespace
 
 void populateAppList(WindowState& state)
@@ -54,11 +62,20 @@ void populateAppList(WindowState& state)
             continue;
         }
         state.visibleRows.push_back(i);
+        showCheckMark(state.appList, row, entry.exempt);
+    }
+    state.populating = false;
+}
 
-        LVITEMW checkState = {};
-        checkState.stateMask = LVIS_STATEIMAGEMASK;
-        checkState.state = INDEXTOSTATEIMAGEMASK(entry.exempt ? 2 : 1);
-        SendMessageW(state.appList, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&checkState));
+void showExemptStates(WindowState& state)
+{
+    state.populating = true;
+    for (std::size_t row = 0; row < state.visibleRows.size(); ++row) {
+        showCheckMark(state.appList, static_cast<int>(row), state.apps[state.visibleRows[row]].exempt);
+    }
+    if (state.recommendedIndex >= 0) {
+        const bool exempt = state.apps[static_cast<std::size_t>(state.recommendedIndex)].exempt;
+        SendMessageW(state.recommendedCheck, BM_SETCHECK, exempt ? BST_CHECKED : BST_UNCHECKED, 0);
     }
     state.populating = false;
 }

@@ -9,13 +9,17 @@
 #include <vector>
 
 // One AppContainer app of the catalog. Entries move whole, so sorting keeps
-// the five fields together and allocates nothing.
+// the fields together and allocates nothing.
 struct AppEntry {
     std::wstring displayName;
     std::wstring containerName;
     std::wstring sidString;
     bool exempt = false;
     bool recommended = false;
+    // Whether the system's list held the app when the window last read or
+    // wrote it. An entry whose exempt differs was changed by the user; a save
+    // applies only those changes on top of the list as it is then.
+    bool baselineExempt = false;
 };
 
 // The one record behind the main window, created on WM_CREATE and released

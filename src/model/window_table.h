@@ -108,6 +108,18 @@ inline constexpr wchar_t saved[] = L"设置已保存。现在可以返回Orva使
 inline constexpr wchar_t saveFailed[] = L"保存失败：";
 inline constexpr wchar_t unreadableSid[] = L"无法读取应用标识。";
 
+// A save of which the system refused some apps: the count, then at most
+// three names joined by the separator, "等" after them when there are more.
+inline constexpr wchar_t refusedBeforeCount[] = L"设置已保存，但系统拒绝了 ";
+inline constexpr wchar_t refusedAfterCount[] = L" 个应用：";
+inline constexpr wchar_t nameSeparator[] = L"、";
+inline constexpr wchar_t moreNames[] = L" 等";
+inline constexpr wchar_t refusedEnd[] = L"。";
+// Its message box: the sentence, a blank line, then one name a line, at most
+// twenty, and this line when there are more.
+inline constexpr wchar_t refusedBox[] = L"系统拒绝为以下应用开启回环代理，其余设置已保存：\n\n";
+inline constexpr wchar_t refusedBoxMore[] = L"……";
+
 // The message box of a failed save: the sentence, a blank line, the error.
 inline constexpr wchar_t saveFailedBox[] = L"无法保存回环代理设置。\n\n";
 // errorText of a code the system has no message for: this and the code.

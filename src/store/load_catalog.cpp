@@ -7,39 +7,14 @@
 #include "model/window_table.h"
 #include "store/error_text.h"
 #include "store/loopback_api.h"
+#include "store/read_exemption_list.h"
+#include "store/sid_text.h"
 
-#include <sddl.h>
 #include <shlwapi.h>
 
-#include <algorithm>
-#include <set>
 #include <unordered_set>
 
 namespace {
-
-std::wstring sidToString(PSID sid)
-{
-    wchar_t* buffer = nullptr;
-    if (!sid || !ConvertSidToStringSidW(sid, &buffer)) {
-        return {};
-    }
-    const LocalText text(buffer);
-    return text.get();
-}
-
-// The bytes of a SID that has no text form. The block came from the process
-// heap, so its size bounds what may be read even when the SID's own
-// sub-authority count is corrupt.
-std::vector<BYTE> sidBytes(PSID sid)
-{
-    const SIZE_T blockSize = HeapSize(GetProcessHeap(), 0, sid);
-    if (blockSize == static_cast<SIZE_T>(-1) || blockSize < 2) {
-        return {};
-    }
-    const BYTE* bytes = static_cast<const BYTE*>(sid);
-    const SIZE_T declaredSize = 8 + 4 * SIZE_T{bytes[1]};
-    return std::vector<BYTE>(bytes, bytes + std::min(declaredSize, blockSize));
-}
 
 std::wstring displayNameOf(const INET_FIREWALL_APP_CONTAINER& record)
 {
@@ -85,29 +60,10 @@ bool loadCatalog(WindowState& state)
         return false;
     }
 
-    std::set<std::wstring> configuredSids;
-    std::vector<std::vector<BYTE>> unreadableSids;
-    {
-        ConfiguredSidArray configured;
-        const DWORD result = loopbackApi.getAppContainerConfig(&configured.count, &configured.records);
-        if (result != ERROR_SUCCESS) {
-            // Whatever a failing call handed out is still released by the owner.
-            endLoad(state, texts::readConfigFailed + errorText(result));
-            return false;
-        }
-        for (DWORD i = 0; configured.records && i < configured.count; ++i) {
-            const PSID sid = configured.records[i].Sid;
-            std::wstring sidString = sidToString(sid);
-            if (!sidString.empty()) {
-                configuredSids.insert(std::move(sidString));
-            } else if (sid) {
-                std::vector<BYTE> bytes = sidBytes(sid);
-                if (!bytes.empty() && std::find(unreadableSids.begin(), unreadableSids.end(), bytes) ==
-                                          unreadableSids.end()) {
-                    unreadableSids.push_back(std::move(bytes));
-                }
-            }
-        }
+    ExemptionList configured;
+    if (const DWORD result = readExemptionList(configured); result != ERROR_SUCCESS) {
+        endLoad(state, texts::readConfigFailed + errorText(result));
+        return false;
     }
 
     std::unordered_set<std::wstring> seenSids;
@@ -139,19 +95,20 @@ bool loadCatalog(WindowState& state)
             }
             entry.recommended =
                 isRecommendedApp(entry.displayName, entry.containerName, textOrEmpty(record.packageFullName));
-            entry.exempt = configuredSids.count(sidString) != 0;
+            entry.exempt = configured.sidStrings.count(sidString) != 0;
+            entry.baselineExempt = entry.exempt;
             entry.sidString = std::move(sidString);
             state.apps.push_back(std::move(entry));
         }
     }
 
     state.preservedSids.clear();
-    for (const std::wstring& sidString : configuredSids) {
+    for (const std::wstring& sidString : configured.sidStrings) {
         if (seenSids.count(sidString) == 0) {
             state.preservedSids.push_back(sidString);
         }
     }
-    state.retainedBinarySids = std::move(unreadableSids);
+    state.retainedBinarySids = std::move(configured.binarySids);
 
     sortCatalog(state.apps);
     bindRecommendedApp(state);

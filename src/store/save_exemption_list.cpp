@@ -1,74 +1,185 @@
 #include "store/save_exemption_list.h"
 
+#include "catalog/populate_app_list.h"
 #include "model/owners.h"
 #include "model/window_table.h"
 #include "store/error_text.h"
+#include "store/find_refused_additions.h"
 #include "store/loopback_api.h"
+#include "store/merge_exemptions.h"
+#include "store/read_exemption_list.h"
+#include "store/refusal_report.h"
 
 #include <sddl.h>
+
+namespace {
+
+// The plan's SIDs as the set call takes them. The converted SIDs are owned
+// here and released on every path when the save ends.
+class SidsToWrite {
+public:
+    // Converts the preserved SIDs, then every entry the plan writes as
+    // exempt, in catalog order; false when a string does not convert.
+    bool convert(const SavePlan& plan, const std::vector<AppEntry>& apps)
+    {
+        owned_.reserve(plan.preservedSids.size() + apps.size());
+        for (const std::wstring& sidString : plan.preservedSids) {
+            PSID sid = convertOne(sidString);
+            if (!sid) {
+                return false;
+            }
+            preserved_.push_back(sid);
+        }
+        entries_.assign(apps.size(), nullptr);
+        for (std::size_t i = 0; i < apps.size(); ++i) {
+            if (plan.exempt[i] && !(entries_[i] = convertOne(apps[i].sidString))) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Replaces the system's list with the preserved SIDs, the binary SIDs,
+    // then the entries `written` marks, in catalog order.
+    DWORD write(std::vector<std::vector<BYTE>>& binarySids, const std::vector<bool>& written) const
+    {
+        std::vector<SID_AND_ATTRIBUTES> exemptions;
+        exemptions.reserve(preserved_.size() + binarySids.size() + entries_.size());
+        for (PSID sid : preserved_) {
+            exemptions.push_back(SID_AND_ATTRIBUTES{sid, 0});
+        }
+        for (std::vector<BYTE>& bytes : binarySids) {
+            exemptions.push_back(SID_AND_ATTRIBUTES{bytes.data(), 0});
+        }
+        for (std::size_t i = 0; i < entries_.size(); ++i) {
+            if (written[i]) {
+                exemptions.push_back(SID_AND_ATTRIBUTES{entries_[i], 0});
+            }
+        }
+        return loopbackApi.setAppContainerConfig(static_cast<DWORD>(exemptions.size()),
+                                                 exemptions.empty() ? nullptr : exemptions.data());
+    }
+
+private:
+    PSID convertOne(const std::wstring& sidString)
+    {
+        PSID sid = nullptr;
+        if (!ConvertStringSidToSidW(sidString.c_str(), &sid)) {
+            return nullptr;
+        }
+        owned_.emplace_back(sid);
+        return sid;
+    }
+
+    std::vector<LocalSid> owned_;
+    std::vector<PSID> preserved_;
+    std::vector<PSID> entries_;
+};
+
+void reportFailedWrite(WindowState& state, DWORD code)
+{
+    SetWindowTextW(state.statusLabel, (texts::saveFailed + errorText(code)).c_str());
+    const std::wstring message = texts::saveFailedBox + errorText(code);
+    MessageBoxW(state.window, message.c_str(), texts::windowCaption, MB_OK | MB_ICONERROR);
+}
+
+// The system's list now holds the plan's kept SIDs and the entries marked in
+// `written`: that becomes the window's baseline. An entry in `pending` keeps
+// the user's exempt flag, so that Apply tries it again.
+void adoptWrittenList(WindowState& state, SavePlan& plan, const std::vector<bool>& written,
+                      const std::vector<bool>& pending)
+{
+    for (std::size_t i = 0; i < state.apps.size(); ++i) {
+        AppEntry& entry = state.apps[i];
+        entry.baselineExempt = written[i];
+        if (!pending[i]) {
+            entry.exempt = written[i];
+        }
+    }
+    state.preservedSids = std::move(plan.preservedSids);
+    state.retainedBinarySids = std::move(plan.binarySids);
+    showExemptStates(state);
+}
+
+std::vector<bool> markedEntries(std::size_t entryCount, const std::vector<std::size_t>& additions,
+                                const std::vector<std::size_t>& chosen)
+{
+    std::vector<bool> marks(entryCount, false);
+    for (std::size_t addition : chosen) {
+        marks[additions[addition]] = true;
+    }
+    return marks;
+}
+
+} // namespace
 
 void saveExemptionList(WindowState& state)
 {
     EnableWindow(state.applyButton, FALSE);
     SetWindowTextW(state.statusLabel, texts::saving);
 
-    std::size_t exemptCount = 0;
-    for (const AppEntry& entry : state.apps) {
-        if (entry.exempt) {
-            ++exemptCount;
-        }
+    ExemptionList current;
+    if (const DWORD result = readExemptionList(current); result != ERROR_SUCCESS) {
+        reportFailedWrite(state, result);
+        EnableWindow(state.applyButton, TRUE);
+        return;
     }
+    SavePlan plan = mergeExemptions(current, state.apps);
 
-    // The converted SIDs are owned here and released on every path, after the
-    // write whatever its result, or at once when a later conversion fails.
-    std::vector<LocalSid> convertedSids;
-    std::vector<SID_AND_ATTRIBUTES> exemptions;
-    convertedSids.reserve(state.preservedSids.size() + exemptCount);
-    exemptions.reserve(state.preservedSids.size() + state.retainedBinarySids.size() + exemptCount);
-
-    const auto appendConverted = [&](const std::wstring& sidString) {
-        PSID sid = nullptr;
-        if (!ConvertStringSidToSidW(sidString.c_str(), &sid)) {
-            return false;
-        }
-        convertedSids.emplace_back(sid);
-        exemptions.push_back(SID_AND_ATTRIBUTES{sid, 0});
-        return true;
-    };
-
-    bool converted = true;
-    for (const std::wstring& sidString : state.preservedSids) {
-        if (!(converted = appendConverted(sidString))) {
-            break;
-        }
-    }
-    if (converted) {
-        for (std::vector<BYTE>& bytes : state.retainedBinarySids) {
-            exemptions.push_back(SID_AND_ATTRIBUTES{bytes.data(), 0});
-        }
-        for (const AppEntry& entry : state.apps) {
-            if (entry.exempt && !(converted = appendConverted(entry.sidString))) {
-                break;
-            }
-        }
-    }
-    if (!converted) {
-        convertedSids.clear();
+    SidsToWrite sids;
+    if (!sids.convert(plan, state.apps)) {
         SetWindowTextW(state.statusLabel, (std::wstring(texts::saveFailed) + texts::unreadableSid).c_str());
         EnableWindow(state.applyButton, TRUE);
         return;
     }
 
-    const DWORD result = loopbackApi.setAppContainerConfig(static_cast<DWORD>(exemptions.size()),
-                                                           exemptions.empty() ? nullptr : exemptions.data());
-    convertedSids.clear();
-
+    const std::vector<bool> none(state.apps.size(), false);
+    const DWORD result = sids.write(plan.binarySids, plan.exempt);
     if (result == ERROR_SUCCESS) {
+        adoptWrittenList(state, plan, plan.exempt, none);
         SetWindowTextW(state.statusLabel, texts::saved);
+    } else if (result != ERROR_INVALID_PARAMETER || plan.additions.empty()) {
+        reportFailedWrite(state, result);
     } else {
-        SetWindowTextW(state.statusLabel, (texts::saveFailed + errorText(result)).c_str());
-        const std::wstring message = texts::saveFailedBox + errorText(result);
-        MessageBoxW(state.window, message.c_str(), texts::windowCaption, MB_OK | MB_ICONERROR);
+        // The system refuses the whole list when it holds an app it will not
+        // exempt: find which of the user's additions it refuses, keep the rest.
+        std::vector<bool> withoutAdditions = plan.exempt;
+        for (std::size_t entry : plan.additions) {
+            withoutAdditions[entry] = false;
+        }
+        const RefusalSearch search =
+            findRefusedAdditions(plan.additions.size(), [&](const std::vector<std::size_t>& chosen) {
+                std::vector<bool> written = withoutAdditions;
+                for (std::size_t addition : chosen) {
+                    written[plan.additions[addition]] = true;
+                }
+                return sids.write(plan.binarySids, written);
+            });
+        if (!search.restWritten) {
+            reportFailedWrite(state, result);
+        } else {
+            std::vector<bool> written = withoutAdditions;
+            for (std::size_t addition : search.accepted) {
+                written[plan.additions[addition]] = true;
+            }
+            if (search.failure != ERROR_SUCCESS) {
+                // Undecided and refused additions alike stay the user's
+                // changes: the failure is what the user is told about.
+                std::vector<std::size_t> unwritten = search.undecided;
+                unwritten.insert(unwritten.end(), search.refused.begin(), search.refused.end());
+                adoptWrittenList(state, plan, written, markedEntries(state.apps.size(), plan.additions, unwritten));
+                reportFailedWrite(state, search.failure);
+            } else {
+                std::vector<std::wstring> refusedNames;
+                for (std::size_t addition : search.refused) {
+                    refusedNames.push_back(state.apps[plan.additions[addition]].displayName);
+                }
+                adoptWrittenList(state, plan, written, none);
+                SetWindowTextW(state.statusLabel, refusalStatusText(refusedNames).c_str());
+                MessageBoxW(state.window, refusalMessageText(refusedNames).c_str(), texts::windowCaption,
+                            MB_OK | MB_ICONWARNING);
+            }
+        }
     }
     EnableWindow(state.applyButton, TRUE);
 }

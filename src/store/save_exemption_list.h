@@ -2,7 +2,11 @@
 
 #include "model/window_state.h"
 
-// Replaces the system's exemption list with the preserved SIDs, the retained
-// binary SIDs and every exempt entry, in that order. Reports in the status
-// line, and with a message box when the write fails.
+// Reads the system's list as it is now and writes it back with the user's
+// own changes applied: the SIDs of no catalog entry, then the binary SIDs,
+// then every entry the merge makes exempt, in catalog order. When the system
+// refuses apps the user added, everything else is written and the refused
+// apps are named and unticked. Afterwards the window shows what the system
+// holds. Reports in the status line, and with a message box when the read or
+// the write fails or apps were refused.
 void saveExemptionList(WindowState& state);

@@ -48,4 +48,45 @@ TEST_F(Saving, RowsTickedInASearchAreSavedAfterTheListIsCollapsed)
     EXPECT_EQ(exemptionsIn(storeBytes()), sorted({rawSidHex, orphanSid, telegramSid}));
 }
 
+// Another program changes the list while the window is open: a save keeps
+// what it did and adds the user's own tick.
+TEST_F(Saving, KeepsWhatAnotherProgramChangedWhileTheWindowWasOpen)
+{
+    writeStore(smallStore());
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(setExpanded(true));
+    ASSERT_TRUE(setChecked(L"Telegram Desktop", true));
+    ASSERT_TRUE(statusBecomes(texts::settingsChanged));
+
+    writeStore(storeText({chatGptLine(), weatherLine(), telegramLine(), spotifyLine(), "exempt " + weatherSid,
+                          "exempt " + spotifySid, "exempt-raw " + rawSidHex}));
+    click(control(applyButtonId));
+    ASSERT_TRUE(statusBecomes(texts::saved));
+
+    EXPECT_EQ(exemptionsIn(storeBytes()), sorted({rawSidHex, spotifySid, telegramSid, weatherSid}));
+    EXPECT_EQ(rows(), (std::vector<ListRow>{{L"Spotify Music", true}, {L"Telegram Desktop", true}, {L"天气", true}}));
+}
+
+TEST_F(Saving, AnAppTheSystemRefusesIsNamedAndEverythingElseIsSaved)
+{
+    writeStore(smallStore("refuse " + telegramSid + "\n"));
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(setExpanded(true));
+    ASSERT_TRUE(setChecked(L"Telegram Desktop", true));
+    ASSERT_TRUE(setChecked(L"Spotify Music", true));
+    click(control(applyButtonId));
+
+    HWND box = nullptr;
+    ASSERT_TRUE(waitUntil([&] { return (box = findMessageBox(run_.processId())) != nullptr; }));
+    EXPECT_EQ(textOf(box), texts::windowCaption);
+    EXPECT_EQ(messageBoxText(box), texts::refusedBox + std::wstring(L"Telegram Desktop"));
+    EXPECT_EQ(status(), texts::refusedBeforeCount + std::wstring(L"1") + texts::refusedAfterCount +
+                            L"Telegram Desktop" + texts::refusedEnd);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(waitUntil([&] { return IsWindowEnabled(control(applyButtonId)) != FALSE; }));
+
+    EXPECT_EQ(exemptionsIn(storeBytes()), sorted({rawSidHex, orphanSid, spotifySid, weatherSid}));
+    EXPECT_EQ(rows(), (std::vector<ListRow>{{L"Spotify Music", true}, {L"Telegram Desktop", false}, {L"天气", true}}));
+}
+
 } // namespace

@@ -1,5 +1,6 @@
 #include "driver/program_test.h"
 #include "driver/test_paths.h"
+#include "test_apps.h"
 
 #include <algorithm>
 
@@ -57,7 +58,68 @@ TEST_F(Startup, ListShowsResolvedNamesFallbacksAndTheExistingExemptions)
             checked.push_back(row.text);
         }
     }
-    EXPECT_EQ(checked, (std::vector<std::wstring>{L"Spotify Music", L"天气", L"手机连接"}));
+    EXPECT_EQ(checked, (std::vector<std::wstring>{L"Spotify Music", L"天气"}));
+}
+
+// A screen of 1024 x 768 of the test's own: a Wine virtual desktop of that
+// size, which the test's thread joins so that it sees the program's windows.
+class SmallScreen {
+public:
+    explicit SmallScreen(const wchar_t* name) : name_(name), previous_(GetThreadDesktop(GetCurrentThreadId()))
+    {
+        RegSetKeyValueW(HKEY_CURRENT_USER, desktopSizes, name, REG_SZ, L"1024x768", sizeof(L"1024x768"));
+        desktop_ = CreateDesktopW(name, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+        joined_ = desktop_ && SetThreadDesktop(desktop_);
+    }
+    SmallScreen(const SmallScreen&) = delete;
+    SmallScreen& operator=(const SmallScreen&) = delete;
+    ~SmallScreen()
+    {
+        SetThreadDesktop(previous_);
+        if (desktop_) {
+            CloseDesktop(desktop_);
+        }
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, desktopSizes, name_.c_str());
+    }
+
+    bool joined() const { return joined_; }
+    const std::wstring& name() const { return name_; }
+
+private:
+    static constexpr wchar_t desktopSizes[] = L"Software\\Wine\\Explorer\\Desktops";
+    std::wstring name_;
+    HDESK previous_;
+    HDESK desktop_ = nullptr;
+    bool joined_ = false;
+};
+
+TEST_F(Startup, OnASmallScreenTheExpandedWindowStaysInsideTheWorkArea)
+{
+    const SmallScreen screen(L"OrvaSmallScreen");
+    ASSERT_TRUE(screen.joined());
+    writeStore(testApps::smallStore());
+    ASSERT_TRUE(startProgram(testPaths().program, {}, screen.name()));
+    RECT work = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT compact = {};
+    GetWindowRect(run_.window(), &compact);
+
+    ASSERT_TRUE(setExpanded(true));
+    // The status line moves last, after the window has grown and moved.
+    ASSERT_TRUE(waitUntil([&] {
+        RECT status = {};
+        GetWindowRect(control(statusLabelId), &status);
+        MapWindowPoints(nullptr, run_.window(), reinterpret_cast<POINT*>(&status), 2);
+        return status.top == layout::expandedStatusLabel.y;
+    }));
+
+    RECT expanded = {};
+    GetWindowRect(run_.window(), &expanded);
+    EXPECT_EQ(work.bottom - work.top, 768) << "the screen the test made";
+    EXPECT_EQ(expanded.left, compact.left);
+    EXPECT_GE(expanded.top, work.top);
+    EXPECT_LE(expanded.bottom, work.bottom);
+    EXPECT_EQ(expanded.bottom - expanded.top, layout::expandedWindowHeight);
 }
 
 } // namespace

@@ -334,23 +334,36 @@ TEST_F(FailurePoints, AFailedFirstLoadShowsAnEmptyCatalogWithApplyDisabled)
 
 struct FailedSave {
     const char* what;
+    DWORD readResult;
     int failingConversion;
     DWORD writeResult;
     std::wstring status;
     std::wstring messageBox; // empty when none
 };
 
+std::wstring saveFailedWith(const std::wstring& error)
+{
+    return texts::saveFailed + error;
+}
+std::wstring saveFailedBoxWith(const std::wstring& error)
+{
+    return texts::saveFailedBox + error;
+}
+
 const std::vector<FailedSave> failedSaves = {
-    {"conversion of preserved 30", 1, ERROR_SUCCESS, unreadableSidStatus(), L""},
-    {"conversion of preserved 40", 2, ERROR_SUCCESS, unreadableSidStatus(), L""},
-    {"conversion of Alpha", 3, ERROR_SUCCESS, unreadableSidStatus(), L""},
-    {"conversion of Beta", 4, ERROR_SUCCESS, unreadableSidStatus(), L""},
-    {"conversion of ChatGPT", 5, ERROR_SUCCESS, unreadableSidStatus(), L""},
-    {"write denied", 0, ERROR_ACCESS_DENIED, std::wstring(texts::saveFailed) + L"Access denied.", std::wstring(texts::saveFailedBox) + L"Access denied."},
-    {"write fails with an insert in its message", 0, ERROR_BAD_EXE_FORMAT, std::wstring(texts::saveFailed) + L"Bad EXE format for %1.",
-     std::wstring(texts::saveFailedBox) + L"Bad EXE format for %1."},
-    {"write fails with a code without message", 0, 0x80071234, std::wstring(texts::saveFailed) + unknownCodeText(2147947060),
-     std::wstring(texts::saveFailedBox) + unknownCodeText(2147947060)},
+    {"read of the current list denied", ERROR_ACCESS_DENIED, 0, ERROR_SUCCESS, saveFailedWith(L"Access denied."),
+     saveFailedBoxWith(L"Access denied.")},
+    {"conversion of preserved 30", ERROR_SUCCESS, 1, ERROR_SUCCESS, unreadableSidStatus(), L""},
+    {"conversion of preserved 40", ERROR_SUCCESS, 2, ERROR_SUCCESS, unreadableSidStatus(), L""},
+    {"conversion of Alpha", ERROR_SUCCESS, 3, ERROR_SUCCESS, unreadableSidStatus(), L""},
+    {"conversion of Beta", ERROR_SUCCESS, 4, ERROR_SUCCESS, unreadableSidStatus(), L""},
+    {"conversion of ChatGPT", ERROR_SUCCESS, 5, ERROR_SUCCESS, unreadableSidStatus(), L""},
+    {"write denied", ERROR_SUCCESS, 0, ERROR_ACCESS_DENIED, saveFailedWith(L"Access denied."),
+     saveFailedBoxWith(L"Access denied.")},
+    {"write fails with an insert in its message", ERROR_SUCCESS, 0, ERROR_BAD_EXE_FORMAT,
+     saveFailedWith(L"Bad EXE format for %1."), saveFailedBoxWith(L"Bad EXE format for %1.")},
+    {"write fails with a code without message", ERROR_SUCCESS, 0, 0x80071234,
+     saveFailedWith(unknownCodeText(0x80071234)), saveFailedBoxWith(unknownCodeText(0x80071234))},
 };
 
 TEST_F(FailurePoints, AFailedSaveWritesNothingOrTheWholeListAndKeepsTheWindow)
@@ -363,6 +376,7 @@ TEST_F(FailurePoints, AFailedSaveWritesNothingOrTheWholeListAndKeepsTheWindow)
         describeMachine();
         TestWindow& window = openChanged();
         const WindowSnapshot before = snapshotOf(window);
+        fake().getConfigResult = save.readResult;
         spy().failStringToSidCall = save.failingConversion;
         fake().setConfigResult = save.writeResult;
 
@@ -378,7 +392,7 @@ TEST_F(FailurePoints, AFailedSaveWritesNothingOrTheWholeListAndKeepsTheWindow)
             }
         }
 
-        if (save.failingConversion != 0) {
+        if (save.readResult != ERROR_SUCCESS || save.failingConversion != 0) {
             EXPECT_TRUE(fake().writes.empty());
         } else {
             ASSERT_EQ(fake().writes.size(), 1u);
@@ -390,6 +404,7 @@ TEST_F(FailurePoints, AFailedSaveWritesNothingOrTheWholeListAndKeepsTheWindow)
         expectNothingLeftBehind();
 
         // Nothing about the failure stays behind: the next click writes it all.
+        fake().getConfigResult = ERROR_SUCCESS;
         spy().failStringToSidCall = 0;
         fake().setConfigResult = ERROR_SUCCESS;
         fake().writes.clear();

@@ -152,7 +152,8 @@ protected:
         // Equal keys leave the order to the program: the catalog's own.
         std::vector<std::wstring> catalogOrder;
         for (const AppEntry& entry : state().apps) {
-            if (entry.exempt) {
+            const auto found = model.catalog.entries.find(entry.sidString);
+            if (found != model.catalog.entries.end() && found->second.exempt) {
                 catalogOrder.push_back(entry.sidString);
             }
         }
@@ -320,8 +321,12 @@ void GeneratedSessions::runSeed(std::uint64_t seed)
             break;
         }
         case Action::apply: {
-            std::size_t conversions = model.catalog.preserved.size();
-            for (const auto& item : model.catalog.entries) {
+            // The write carries the user's changes on top of the store's list,
+            // which a refresh that failed may not have shown.
+            SessionModel merged = model;
+            mergeSavedList(merged.catalog, store);
+            std::size_t conversions = merged.catalog.preserved.size();
+            for (const auto& item : merged.catalog.entries) {
                 conversions += item.second.exempt ? 1 : 0;
             }
             const std::size_t failure = random.below(100);
@@ -356,13 +361,14 @@ void GeneratedSessions::runSeed(std::uint64_t seed)
                 model.status = unreadableSidStatus();
             } else {
                 ASSERT_EQ(fake().writes.size(), 1u);
-                expectWritten(fake().writes.front(), model);
+                expectWritten(fake().writes.front(), merged);
                 if (writeError) {
                     model.status = std::wstring(texts::saveFailed) + writeError->text;
                     ASSERT_EQ(boxes.size(), 1u);
                     EXPECT_EQ(boxes[0].text, std::wstring(texts::saveFailedBox) + writeError->text);
                     EXPECT_EQ(boxes[0].caption, texts::windowCaption);
                 } else {
+                    model.catalog = merged.catalog;
                     model.status = texts::saved;
                     store.replaceExemptions(fake().writes.front());
                 }

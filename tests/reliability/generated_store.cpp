@@ -59,32 +59,65 @@ void GeneratedStore::replaceExemptions(const WrittenList& written)
     configNullArray = false;
 }
 
-ExpectedCatalog expectedCatalog(const GeneratedStore& store)
-{
-    std::set<std::wstring> exemptTexts;
+namespace {
+
+struct ListedSids {
+    std::set<std::wstring> texts;
     std::set<std::string> unconvertible;
+};
+
+ListedSids listedSids(const GeneratedStore& store)
+{
+    ListedSids listed;
     for (const FakeSid& sid : store.configNullArray ? std::vector<FakeSid>{} : store.exemptions) {
         if (sid.kind == FakeSid::Kind::text) {
-            exemptTexts.insert(sid.text);
+            listed.texts.insert(sid.text);
         } else if (sid.kind == FakeSid::Kind::raw) {
-            unconvertible.insert(hexOf(sid.bytes));
+            listed.unconvertible.insert(hexOf(sid.bytes));
         }
     }
-    ExpectedCatalog catalog;
-    for (const GeneratedApp& app : store.enumerationNullArray ? std::vector<GeneratedApp>{} : store.apps) {
-        // The first record of a SID is the one that counts.
-        if (!app.sid.empty() && catalog.entries.count(app.sid) == 0) {
-            catalog.entries[app.sid] = ExpectedEntry{app.expectedName, app.record.containerName.value_or(L""),
-                                                     app.recommended, exemptTexts.count(app.sid) != 0};
-        }
-    }
-    for (const std::wstring& sid : exemptTexts) {
+    return listed;
+}
+
+void keepUnmatched(ExpectedCatalog& catalog, const ListedSids& listed)
+{
+    catalog.preserved.clear();
+    for (const std::wstring& sid : listed.texts) {
         if (catalog.entries.count(sid) == 0) {
             catalog.preserved.push_back(sid);
         }
     }
-    catalog.retained.assign(unconvertible.begin(), unconvertible.end());
+    catalog.retained.assign(listed.unconvertible.begin(), listed.unconvertible.end());
+}
+
+} // namespace
+
+ExpectedCatalog expectedCatalog(const GeneratedStore& store)
+{
+    const ListedSids listed = listedSids(store);
+    ExpectedCatalog catalog;
+    for (const GeneratedApp& app : store.enumerationNullArray ? std::vector<GeneratedApp>{} : store.apps) {
+        // The first record of a SID is the one that counts.
+        if (!app.sid.empty() && catalog.entries.count(app.sid) == 0) {
+            const bool exempt = listed.texts.count(app.sid) != 0;
+            catalog.entries[app.sid] = ExpectedEntry{app.expectedName, app.record.containerName.value_or(L""),
+                                                     app.recommended, exempt, exempt};
+        }
+    }
+    keepUnmatched(catalog, listed);
     return catalog;
+}
+
+void mergeSavedList(ExpectedCatalog& catalog, const GeneratedStore& store)
+{
+    const ListedSids listed = listedSids(store);
+    for (auto& [sid, entry] : catalog.entries) {
+        if (entry.exempt == entry.baseline) {
+            entry.exempt = listed.texts.count(sid) != 0;
+        }
+        entry.baseline = entry.exempt;
+    }
+    keepUnmatched(catalog, listed);
 }
 
 StoreGenerator::StoreGenerator(Random& random, std::wstring resourceModule)

@@ -47,6 +47,8 @@ struct ExpectedEntry {
     std::wstring container;
     bool recommended = false;
     bool exempt = false;
+    // The state the last load or save left; exempt differs once the user changed it.
+    bool baseline = false;
 };
 
 // What a load of the store must give, derived from the generator's records
@@ -57,6 +59,9 @@ struct ExpectedCatalog {
     std::vector<std::string> retained; // in hex, sorted, each once
 };
 ExpectedCatalog expectedCatalog(const GeneratedStore& store);
+// What a successful save leaves: the user's changes on top of the store's
+// exemption list as it is now, derived independently of the program.
+void mergeSavedList(ExpectedCatalog& catalog, const GeneratedStore& store);
 
 // Unreadable SIDs are compared in hex, which also reads well in a failure.
 std::string hexOf(const std::vector<BYTE>& bytes);

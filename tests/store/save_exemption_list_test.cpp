@@ -1,7 +1,11 @@
 #include "support/catalog_fixture.h"
 
+#include "store/error_text.h"
 #include "store/save_exemption_list.h"
+#include "support/message_box_catcher.h"
 
+#include <algorithm>
+#include <set>
 #include <thread>
 
 namespace {
@@ -26,7 +30,55 @@ protected:
         EXPECT_FALSE(fake().writes.empty());
         return fake().writes.back();
     }
+
+    // What the system's list holds now, as text.
+    std::vector<std::wstring> systemList()
+    {
+        std::vector<std::wstring> sids;
+        for (const FakeSid& sid : fake().configuredSids) {
+            sids.push_back(sid.text);
+        }
+        return sids;
+    }
+
+    // The check marks the window shows: recommended, then the rows.
+    std::vector<bool> shownChecks(TestWindow& window)
+    {
+        std::vector<bool> checks = {SendMessageW(state().recommendedCheck, BM_GETCHECK, 0, 0) == BST_CHECKED};
+        for (int row = 0; row < window.rowCount(); ++row) {
+            checks.push_back(window.rowChecked(row));
+        }
+        return checks;
+    }
+
+    // Every entry shows what it is, and nothing is left for Apply to change.
+    void expectWindowShowsTheSystemList(TestWindow& window)
+    {
+        const std::vector<std::wstring> list = systemList();
+        std::vector<bool> expected = {false};
+        for (std::size_t i = 0; i < state().apps.size(); ++i) {
+            const AppEntry& entry = state().apps[i];
+            const bool listed = std::find(list.begin(), list.end(), entry.sidString) != list.end();
+            EXPECT_EQ(entry.exempt, listed) << entry.sidString;
+            EXPECT_EQ(entry.baselineExempt, listed) << entry.sidString;
+            if (entry.recommended) {
+                expected[0] = listed;
+            } else {
+                expected.push_back(listed);
+            }
+        }
+        EXPECT_EQ(shownChecks(window), expected);
+    }
 };
+
+std::vector<std::wstring> sids(std::initializer_list<unsigned> numbers)
+{
+    std::vector<std::wstring> result;
+    for (unsigned number : numbers) {
+        result.push_back(appContainerSid(number));
+    }
+    return result;
+}
 
 // Finds the message box the program shows, reads it and dismisses it.
 struct MessageBoxReport {
@@ -205,6 +257,158 @@ TEST_F(SaveExemptionList, FailedWriteWithAnUnknownCodeShowsTheDecimalCode)
 
     EXPECT_EQ(report.text, std::wstring(texts::saveFailedBox) + unknownCodeText(2147947060));
     EXPECT_EQ(status(), std::wstring(texts::saveFailed) + unknownCodeText(2147947060));
+}
+
+// Catalog order: Alpha(2), Beta(3), ChatGPT(1), Gamma(4). Since the window
+// read the list {3, 77}, another program made it {2, 3, 4, 1, 88}.
+TEST_F(SaveExemptionList, AppliesTheUsersChangesOnTopOfWhatOtherProgramsChanged)
+{
+    TestWindow& window = openCatalog();
+    window.setRowChecked(0, true);   // Alpha, also exempted outside meanwhile
+    window.setRowChecked(1, false);  // Beta, still on the list
+    fake().configuredSids.clear();
+    for (unsigned number : {2u, 3u, 4u, 1u, 88u}) {
+        addExemption(number);
+    }
+    restartRecording();
+    const int readsBefore = fake().getConfigCalls;
+
+    window.command(applyButtonId);
+
+    // 88 belongs to no app; 77 stays removed; Beta's untick wins; ChatGPT and
+    // Gamma keep the exemption they got outside; Alpha is written once.
+    EXPECT_EQ(lastWrite().texts(), sids({88, 2, 1, 4}));
+    EXPECT_EQ(fake().getConfigCalls, readsBefore + 1);
+    EXPECT_EQ(status(), texts::saved);
+    EXPECT_EQ(state().preservedSids, sids({88}));
+    expectWindowShowsTheSystemList(window);
+    expectNothingLeftBehind();
+
+    // The window now starts from what it wrote: a second save changes nothing.
+    window.command(applyButtonId);
+    EXPECT_EQ(fake().writes.back().texts(), sids({88, 2, 1, 4}));
+}
+
+TEST_F(SaveExemptionList, AFailedReadWritesNothingReleasesEverythingAndKeepsTheTicks)
+{
+    TestWindow& window = openCatalog();
+    window.setRowChecked(0, true);
+    fake().getConfigResult = ERROR_ACCESS_DENIED;
+    restartRecording();
+    const MessageBoxCatcher boxes;
+
+    window.command(applyButtonId);
+
+    EXPECT_TRUE(fake().writes.empty());
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text, texts::saveFailedBox + std::wstring(L"Access denied."));
+    EXPECT_EQ(status(), texts::saveFailed + std::wstring(L"Access denied."));
+    EXPECT_TRUE(IsWindowEnabled(state().applyButton));
+    EXPECT_TRUE(state().apps[0].exempt);
+    expectNothingLeftBehind();
+}
+
+struct RefusalCase {
+    const char* what;
+    std::set<std::wstring> refused;
+    std::vector<int> tickedRows;  // -1 for the recommended check box
+    std::vector<std::wstring> finalList;
+    std::wstring refusedNames;  // as the status line joins them
+    std::wstring boxNames;
+};
+
+// The system refuses some of the apps the user added: everything else is
+// written, the refused apps are unticked and named.
+TEST_F(SaveExemptionList, RefusedAdditionsAreUntickedAndNamedAndEverythingElseIsWritten)
+{
+    const RefusalCase cases[] = {
+        {"one among several", {appContainerSid(4)}, {0, 2, -1}, sids({77, 2, 3, 1}), L"Gamma", L"Gamma"},
+        {"several, the recommended app among them", {appContainerSid(1), appContainerSid(4)}, {0, 2, -1},
+         sids({77, 2, 3}), std::wstring(L"ChatGPT") + texts::nameSeparator + L"Gamma", L"ChatGPT\nGamma"},
+        {"every addition", {appContainerSid(2), appContainerSid(4)}, {0, 2}, sids({77, 3}),
+         std::wstring(L"Alpha") + texts::nameSeparator + L"Gamma", L"Alpha\nGamma"},
+    };
+    for (const RefusalCase& test : cases) {
+        SCOPED_TRACE(test.what);
+        installFakeNetworkIsolation();
+        TestWindow& window = openCatalog();
+        fake().refusedSids = test.refused;
+        for (int row : test.tickedRows) {
+            if (row < 0) {
+                SendMessageW(state().recommendedCheck, BM_SETCHECK, BST_CHECKED, 0);
+                window.command(recommendedCheckId);
+            } else {
+                window.setRowChecked(row, true);
+            }
+        }
+        restartRecording();
+        const MessageBoxCatcher boxes;
+
+        window.command(applyButtonId);
+
+        EXPECT_EQ(systemList(), test.finalList);
+        EXPECT_EQ(status(), texts::refusedBeforeCount + std::to_wstring(test.refused.size()) +
+                                texts::refusedAfterCount + test.refusedNames + texts::refusedEnd);
+        ASSERT_EQ(boxes.boxes().size(), 1u);
+        EXPECT_EQ(boxes.boxes()[0].caption, texts::windowCaption);
+        EXPECT_EQ(boxes.boxes()[0].text, texts::refusedBox + test.boxNames);
+        EXPECT_EQ(boxes.boxes()[0].icon, LoadIconW(nullptr, IDI_WARNING));
+        EXPECT_TRUE(IsWindowEnabled(state().applyButton));
+        expectWindowShowsTheSystemList(window);
+        expectNothingLeftBehind();
+    }
+}
+
+// Nothing the user added is to blame: the plain failure, nothing written.
+TEST_F(SaveExemptionList, AListRefusedWithoutTheAdditionsIsAPlainFailure)
+{
+    TestWindow& window = openCatalog();
+    fake().refusedSids = {appContainerSid(77)};
+    window.setRowChecked(0, true);
+    restartRecording();
+    const MessageBoxCatcher boxes;
+
+    window.command(applyButtonId);
+
+    EXPECT_EQ(fake().writes.size(), 2u);
+    EXPECT_EQ(systemList(), sids({3, 77}));
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text, texts::saveFailedBox + errorText(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(boxes.boxes()[0].icon, LoadIconW(nullptr, IDI_HAND));
+    EXPECT_EQ(status(), texts::saveFailed + errorText(ERROR_INVALID_PARAMETER));
+    EXPECT_TRUE(state().apps[0].exempt) << "the tick stays for a retry";
+    EXPECT_FALSE(state().apps[0].baselineExempt);
+}
+
+TEST_F(SaveExemptionList, AnotherErrorStopsTheSearchAndTheWindowShowsWhatWasWritten)
+{
+    TestWindow& window = openCatalog();
+    window.setRowChecked(0, true);  // Alpha
+    window.setRowChecked(2, true);  // Gamma, refused
+    window.setRowChecked(1, false); // Beta, removed
+    fake().refusedSids = {appContainerSid(4)};
+    // The whole list is refused, the list without additions written, then
+    // the first try with Alpha fails otherwise.
+    fake().failingWrite = 3;
+    fake().failingWriteResult = ERROR_ACCESS_DENIED;
+    restartRecording();
+    const MessageBoxCatcher boxes;
+
+    window.command(applyButtonId);
+
+    EXPECT_EQ(systemList(), sids({77}));
+    EXPECT_EQ(status(), texts::saveFailed + std::wstring(L"Access denied."));
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_FALSE(state().apps[1].exempt);
+    EXPECT_FALSE(state().apps[1].baselineExempt);
+    // The additions not yet written stay ticked, and Apply tries them again.
+    EXPECT_EQ(shownChecks(window), (std::vector<bool>{false, true, false, true}));
+    fake().failingWrite = 0;
+
+    window.command(applyButtonId);
+
+    EXPECT_EQ(systemList(), sids({77, 2}));
+    expectWindowShowsTheSystemList(window);
 }
 
 } // namespace

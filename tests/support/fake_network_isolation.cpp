@@ -2,8 +2,6 @@
 
 #include "store/loopback_api.h"
 
-#include <sddl.h>
-
 #include <algorithm>
 #include <cstring>
 
@@ -19,19 +17,61 @@ struct EnumerationStorage {
 };
 std::vector<EnumerationStorage*> enumerations;
 
-std::vector<BYTE> sidBytesOf(const FakeSid& sid)
+// The fake reads and writes SIDs itself rather than through the conversions
+// the platform spy counts and fails, which belong to the program.
+std::vector<BYTE> bytesOfSidText(const std::wstring& text)
 {
-    if (sid.kind == FakeSid::Kind::raw) {
-        return sid.bytes;
-    }
-    PSID converted = nullptr;
-    if (!ConvertStringSidToSidW(sid.text.c_str(), &converted)) {
+    if (text.rfind(L"S-1-", 0) != 0) {
         return {};
     }
-    const auto* begin = static_cast<const BYTE*>(converted);
-    std::vector<BYTE> bytes(begin, begin + GetLengthSid(converted));
-    LocalFree(converted);
+    std::vector<unsigned long long> parts;
+    std::size_t position = 4;
+    while (position <= text.size()) {
+        const std::size_t end = std::min(text.find(L'-', position), text.size());
+        const std::wstring part = text.substr(position, end - position);
+        if (part.empty() || part.size() > 15 || part.find_first_not_of(L"0123456789") != std::wstring::npos) {
+            return {};
+        }
+        parts.push_back(std::stoull(part));
+        position = end + 1;
+    }
+    if (parts.size() < 2 || parts.size() > 16) {
+        return {};
+    }
+    std::vector<BYTE> bytes = {1, static_cast<BYTE>(parts.size() - 1)};
+    for (int shift = 40; shift >= 0; shift -= 8) {
+        bytes.push_back(static_cast<BYTE>(parts[0] >> shift));
+    }
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+        for (int shift = 0; shift < 32; shift += 8) {
+            bytes.push_back(static_cast<BYTE>(parts[i] >> shift));
+        }
+    }
     return bytes;
+}
+
+// The text form of a SID, empty where the system has none: another revision
+// than 1, or more sub-authorities than a SID may have.
+std::wstring textOfSid(const BYTE* bytes)
+{
+    if (bytes[0] != SID_REVISION || bytes[1] > SID_MAX_SUB_AUTHORITIES) {
+        return {};
+    }
+    unsigned long long authority = 0;
+    for (int i = 2; i < 8; ++i) {
+        authority = (authority << 8) | bytes[i];
+    }
+    std::wstring text = L"S-1-" + std::to_wstring(authority);
+    for (int i = 0; i < bytes[1]; ++i) {
+        const BYTE* part = bytes + 8 + 4 * i;
+        text += L"-" + std::to_wstring(part[0] | part[1] << 8 | part[2] << 16 | static_cast<unsigned long>(part[3]) << 24);
+    }
+    return text;
+}
+
+std::vector<BYTE> sidBytesOf(const FakeSid& sid)
+{
+    return sid.kind == FakeSid::Kind::raw ? sid.bytes : bytesOfSidText(sid.text);
 }
 
 DWORD WINAPI fakeGetConfig(DWORD* count, SID_AND_ATTRIBUTES** sids)
@@ -130,18 +170,30 @@ DWORD WINAPI fakeSetConfig(DWORD count, SID_AND_ATTRIBUTES* sids)
     for (DWORD i = 0; sids && i < count; ++i) {
         WrittenSid sid;
         sid.attributes = sids[i].Attributes;
-        wchar_t* text = nullptr;
-        if (ConvertSidToStringSidW(sids[i].Sid, &text)) {
-            sid.text = text;
-            LocalFree(text);
-        } else {
-            const auto* bytes = static_cast<const BYTE*>(sids[i].Sid);
+        const auto* bytes = static_cast<const BYTE*>(sids[i].Sid);
+        sid.text = textOfSid(bytes);
+        if (sid.text.empty()) {
             sid.bytes.assign(bytes, bytes + 8 + 4 * bytes[1]);
         }
         written.sids.push_back(std::move(sid));
     }
+    // As the system does: a list that holds a refused SID is refused whole,
+    // and a list that is taken replaces the one the next read returns.
+    DWORD result = fake.writes.size() + 1 == fake.failingWrite ? fake.failingWriteResult : fake.setConfigResult;
+    for (const WrittenSid& sid : written.sids) {
+        if (result == ERROR_SUCCESS && fake.refusedSids.count(sid.text) != 0) {
+            result = ERROR_INVALID_PARAMETER;
+        }
+    }
+    if (result == ERROR_SUCCESS) {
+        fake.configReturnsNullArray = false;
+        fake.configuredSids.clear();
+        for (const WrittenSid& sid : written.sids) {
+            fake.configuredSids.push_back(sid.text.empty() ? FakeSid::raw(sid.bytes) : FakeSid::of(sid.text));
+        }
+    }
     fake.writes.push_back(std::move(written));
-    return fake.setConfigResult;
+    return result;
 }
 
 } // namespace

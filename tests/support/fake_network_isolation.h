@@ -53,6 +53,11 @@ struct FakeNetworkIsolation {
     DWORD getConfigResult = ERROR_SUCCESS;
     DWORD enumResult = ERROR_SUCCESS;
     DWORD setConfigResult = ERROR_SUCCESS;
+    // A write that holds one of these fails with ERROR_INVALID_PARAMETER.
+    std::set<std::wstring> refusedSids;
+    // The n-th write (1-based, counted in `writes`) fails with this code.
+    std::size_t failingWrite = 0;
+    DWORD failingWriteResult = ERROR_SUCCESS;
     // Returned by the release, which frees the enumeration all the same.
     DWORD freeResult = ERROR_SUCCESS;
 

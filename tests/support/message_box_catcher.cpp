@@ -33,11 +33,17 @@ LRESULT CALLBACK MessageBoxCatcher::afterMessage(int code, WPARAM wParam, LPARAM
     // The box has its text once WM_INITDIALOG has been handled; the posted OK
     // waits for the modal loop that follows.
     if (code == HC_ACTION && activeBoxes && message->message == WM_INITDIALOG && classOf(message->hwnd) == L"#32770") {
-        Report report{windowText(message->hwnd), {}};
+        Report report{windowText(message->hwnd), {}, nullptr};
         for (HWND child = GetWindow(message->hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            if (_wcsicmp(classOf(child).c_str(), L"Static") != 0) {
+                continue;
+            }
             const std::wstring text = windowText(child);
-            if (_wcsicmp(classOf(child).c_str(), L"Static") == 0 && !text.empty()) {
+            if (!text.empty()) {
                 report.text = text;
+            }
+            if (HICON icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0))) {
+                report.icon = icon;
             }
         }
         activeBoxes->push_back(std::move(report));

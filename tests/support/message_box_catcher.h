@@ -13,6 +13,8 @@ public:
     struct Report {
         std::wstring caption;
         std::wstring text;
+        // The shared system icon the box shows (IDI_WARNING, IDI_HAND, …).
+        HICON icon;
     };
 
     MessageBoxCatcher();

@@ -74,12 +74,14 @@ ProgramRun::~ProgramRun()
     }
 }
 
-bool ProgramRun::start(const std::wstring& program, const EnvironmentOverrides& overrides)
+bool ProgramRun::start(const std::wstring& program, const EnvironmentOverrides& overrides, const std::wstring& desktop)
 {
     std::wstring environment = environmentBlock(overrides);
     std::wstring commandLine = L"\"" + program + L"\"";
+    std::wstring desktopName = desktop;
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
+    startup.lpDesktop = desktopName.empty() ? nullptr : desktopName.data();
     PROCESS_INFORMATION created = {};
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
                         environment.data(), nullptr, &startup, &created)) {

@@ -19,10 +19,12 @@ public:
     ProgramRun& operator=(const ProgramRun&) = delete;
     ~ProgramRun();
 
-    // Starts `program` with the test's environment plus `overrides`, and
+    // Starts `program` with the test's environment plus `overrides`, on
+    // `desktop` when one is named (the calling thread must be on it too), and
     // waits until its main window is shown. False (with the reason added to
     // the test's failures) when it does not come up.
-    bool start(const std::wstring& program, const EnvironmentOverrides& overrides);
+    bool start(const std::wstring& program, const EnvironmentOverrides& overrides,
+               const std::wstring& desktop = {});
 
     HANDLE process() const { return process_.get(); }
     DWORD processId() const { return processId_; }

@@ -17,11 +17,12 @@ bool ProgramTest::start(const EnvironmentOverrides& extra)
     return startProgram(testPaths().program, extra);
 }
 
-bool ProgramTest::startProgram(const std::wstring& program, const EnvironmentOverrides& extra)
+bool ProgramTest::startProgram(const std::wstring& program, const EnvironmentOverrides& extra,
+                               const std::wstring& desktop)
 {
     EnvironmentOverrides environment = {{L"ORVA_LOOPBACK_STORE", store_.wstring()}};
     environment.insert(environment.end(), extra.begin(), extra.end());
-    return run_.start(program, environment);
+    return run_.start(program, environment, desktop);
 }
 
 testing::AssertionResult ProgramTest::statusBecomes(const std::wstring& expected) const

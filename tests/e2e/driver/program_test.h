@@ -22,7 +22,8 @@ protected:
     void writeStore(const std::string& text);
     std::string storeBytes() const { return readFile(store_); }
     bool start(const EnvironmentOverrides& extra = {});
-    bool startProgram(const std::wstring& program, const EnvironmentOverrides& extra);
+    bool startProgram(const std::wstring& program, const EnvironmentOverrides& extra,
+                      const std::wstring& desktop = {});
 
     HWND control(int id) const { return run_.control(id); }
     std::wstring status() const { return textOf(control(statusLabelId)); }
