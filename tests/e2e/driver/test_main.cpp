@@ -8,7 +8,8 @@ int wmain(int argc, wchar_t** argv)
 {
     testing::InitGoogleTest(&argc, argv);
     if (!readTestPaths(argc, argv)) {
-        std::fprintf(stderr, "usage: --program=EXE --sim-dll=DLL --planted-dll=DLL --sample-store=TXT\n");
+        std::fprintf(stderr, "usage: --program=EXE --sim-dll=DLL --planted-dll=DLL --unhardened-caller=EXE "
+                             "--sample-store=TXT\n");
         return 2;
     }
     return RUN_ALL_TESTS();
