@@ -1,4 +1,5 @@
 #include "driver/test_paths.h"
+#include "support/crash_report.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +7,7 @@
 
 int wmain(int argc, wchar_t** argv)
 {
+    exitOnCrash();
     testing::InitGoogleTest(&argc, argv);
     if (!readTestPaths(argc, argv)) {
         std::fprintf(stderr, "usage: --program=EXE --sim-dll=DLL --planted-dll=DLL --unhardened-caller=EXE "

@@ -1,0 +1,37 @@
+#include "support/crash_report.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+LONG WINAPI reportAndExit(EXCEPTION_POINTERS* exception)
+{
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    char report[512] = {};
+    const int length = std::snprintf(
+        report, sizeof(report), "Crashed %s%s%s%s: exception 0x%08lX at %p\n", test ? "in " : "outside any test",
+        test ? test->test_suite_name() : "", test ? "." : "", test ? test->name() : "",
+        static_cast<unsigned long>(exception->ExceptionRecord->ExceptionCode),
+        exception->ExceptionRecord->ExceptionAddress);
+    // Straight to the handle: the crash may have happened inside the C
+    // runtime's stream functions, holding the lock a fprintf would wait for.
+    DWORD written = 0;
+    if (length > 0) {
+        WriteFile(GetStdHandle(STD_ERROR_HANDLE), report, static_cast<DWORD>(std::min<int>(length, sizeof(report) - 1)),
+                  &written, nullptr);
+    }
+    TerminateProcess(GetCurrentProcess(), 3);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+} // namespace
+
+void exitOnCrash()
+{
+    SetUnhandledExceptionFilter(reportAndExit);
+}
