@@ -1,6 +1,6 @@
 #include "reliability/allocation_count.h"
-#include "reliability/pixels.h"
 #include "support/catalog_fixture.h"
+#include "support/dib_canvas.h"
 
 #include <cstdint>
 
@@ -53,7 +53,7 @@ protected:
     // Everything the program draws: the window (WM_PAINT reaches paintWindow
     // whether or not the window is shown), the four owner-drawn buttons and
     // the colours of every control.
-    void paintEverything(Canvas& canvas, UINT itemState)
+    void paintEverything(DibCanvas& canvas, UINT itemState)
     {
         SendMessageW(state().window, WM_PAINT, 0, 0);
         for (HWND button : {state().moreAppsButton, state().refreshButton, state().applyButton, state().closeButton}) {
@@ -65,7 +65,7 @@ protected:
         }
     }
 
-    LRESULT drawButton(Canvas& canvas, HWND button, UINT itemState)
+    LRESULT drawButton(DibCanvas& canvas, HWND button, UINT itemState)
     {
         DRAWITEMSTRUCT item = {};
         item.CtlType = ODT_BUTTON;
@@ -82,7 +82,7 @@ TEST_F(NoGrowth, AThousandCyclesOfEveryActionLeaveTheHeapsWhereTheyWere)
 {
     describeMachine();
     TestWindow& window = open();
-    Canvas canvas(200, 50);
+    DibCanvas canvas(200, 50);
     // Load, tick, filter or unfilter, expand or collapse, paint and save.
     const auto cycle = [&](int round) {
         restartRecording();
@@ -135,7 +135,7 @@ TEST_F(NoGrowth, TwentyThousandPaintsAndButtonDrawingsKeepTheRightColours)
     describeMachine();
     TestWindow& window = open();
     restartRecording();
-    Canvas canvas(200, 50);
+    DibCanvas canvas(200, 50);
 
     for (int round = 0; round < 20000 && !HasFailure(); ++round) {
         paintEverything(canvas, round % 3 == 0 ? ODS_SELECTED : round % 3 == 1 ? ODS_FOCUS : 0);
@@ -143,7 +143,7 @@ TEST_F(NoGrowth, TwentyThousandPaintsAndButtonDrawingsKeepTheRightColours)
 
     EXPECT_TRUE(spy().liveGdiObjects.empty());
     SetWindowPos(window.window(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
-    Canvas client(720, 360);
+    DibCanvas client(720, 360);
     client.capture(window.window());
     EXPECT_EQ(client.pixel(10, 10), RGB(248, 250, 252)); // background
     EXPECT_EQ(client.pixel(30, 40), RGB(37, 99, 235)); // accent bar
