@@ -88,7 +88,11 @@ TEST_F(NoGrowth, AThousandCyclesOfEveryActionLeaveTheHeapsWhereTheyWere)
         restartRecording();
         fake().writes.clear();
         window.command(1005);
-        const int row = round % window.rowCount();
+        // A search that wrongly hides every row fails here, not as a
+        // division by zero that ends the whole executable.
+        const int rowCount = window.rowCount();
+        ASSERT_GT(rowCount, 0) << "round " << round;
+        const int row = round % rowCount;
         window.setRowChecked(row, !window.rowChecked(row));
         window.setSearchText(round % 2 ? L"" : L"BETA 1");
         window.command(1002);
@@ -99,7 +103,7 @@ TEST_F(NoGrowth, AThousandCyclesOfEveryActionLeaveTheHeapsWhereTheyWere)
         EXPECT_EQ(status(), L"设置已保存。现在可以返回Orva使用代理。") << "round " << round;
     };
 
-    for (int round = 0; round < 100; ++round) {
+    for (int round = 0; round < 100 && !HasFailure(); ++round) {
         cycle(round);
     }
     restartRecording();
