@@ -109,8 +109,8 @@ public:
                     break;
                 }
                 if (!IMAGE_SNAP_BY_ORDINAL64(lookup->u1.Ordinal)) {
-                    names.push_back(text(static_cast<DWORD>(lookup->u1.AddressOfData) +
-                                         offsetof(IMAGE_IMPORT_BY_NAME, Name)));
+                    names.push_back(
+                        text(static_cast<DWORD>(lookup->u1.AddressOfData + offsetof(IMAGE_IMPORT_BY_NAME, Name))));
                 }
             }
         }

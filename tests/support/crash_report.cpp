@@ -20,11 +20,13 @@ LONG WINAPI reportAndExit(EXCEPTION_POINTERS* exception)
         exception->ExceptionRecord->ExceptionAddress);
     // Straight to the handle: the crash may have happened inside the C
     // runtime's stream functions, holding the lock a fprintf would wait for.
-    DWORD written = 0;
     if (length > 0) {
-        WriteFile(GetStdHandle(STD_ERROR_HANDLE), report, static_cast<DWORD>(std::min<int>(length, sizeof(report) - 1)),
-                  &written, nullptr);
+        const auto size = static_cast<DWORD>(std::min(length, static_cast<int>(sizeof(report)) - 1));
+        DWORD written = 0;
+        WriteFile(GetStdHandle(STD_ERROR_HANDLE), report, size, &written, nullptr);
     }
+    // A fixed code rather than the exception's: ctest sees only the low byte
+    // of a Windows exit code under Wine, which an exception code may have 0 in.
     TerminateProcess(GetCurrentProcess(), 3);
     return EXCEPTION_EXECUTE_HANDLER;
 }

@@ -1,6 +1,7 @@
 #include "support/dib_canvas.h"
 
 #include <algorithm>
+#include <cstddef>
 
 namespace {
 
