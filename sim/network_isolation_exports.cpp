@@ -4,6 +4,7 @@
 
 #include "configured_sids.h"
 #include "enumeration_registry.h"
+#include "load_by_name.h"
 #include "sid_bytes.h"
 #include "store_file.h"
 
@@ -27,6 +28,7 @@ DWORD answer(Call call)
 
 extern "C" DWORD WINAPI NetworkIsolationGetAppContainerConfig(DWORD* count, SID_AND_ATTRIBUTES** appContainerSids)
 {
+    loadByNameOnFirstCall();
     if (!count || !appContainerSids) {
         return ERROR_INVALID_PARAMETER;
     }
@@ -47,6 +49,7 @@ extern "C" DWORD WINAPI NetworkIsolationGetAppContainerConfig(DWORD* count, SID_
 extern "C" DWORD WINAPI NetworkIsolationEnumAppContainers(DWORD /*flags*/, DWORD* count,
                                                           INET_FIREWALL_APP_CONTAINER** appContainers)
 {
+    loadByNameOnFirstCall();
     if (!count || !appContainers) {
         return ERROR_INVALID_PARAMETER;
     }
@@ -69,6 +72,7 @@ extern "C" DWORD WINAPI NetworkIsolationEnumAppContainers(DWORD /*flags*/, DWORD
 
 extern "C" DWORD WINAPI NetworkIsolationFreeAppContainers(INET_FIREWALL_APP_CONTAINER* appContainers)
 {
+    loadByNameOnFirstCall();
     return answer([&] {
         if (!releaseEnumeration(appContainers)) {
             return static_cast<DWORD>(ERROR_INVALID_PARAMETER);
@@ -85,6 +89,7 @@ extern "C" DWORD WINAPI NetworkIsolationFreeAppContainers(INET_FIREWALL_APP_CONT
 
 extern "C" DWORD WINAPI NetworkIsolationSetAppContainerConfig(DWORD count, SID_AND_ATTRIBUTES* appContainerSids)
 {
+    loadByNameOnFirstCall();
     if (count > 0 && !appContainerSids) {
         return ERROR_INVALID_PARAMETER;
     }

@@ -3,11 +3,17 @@
 #include "test_apps.h"
 
 #include <algorithm>
+#include <string>
 
 namespace {
 
 namespace fs = std::filesystem;
 using DllLoading = ProgramTest;
+
+fs::path fromUtf8(const std::string& text)
+{
+    return fs::path(std::u8string(text.begin(), text.end()));
+}
 
 // Wine's settings for programs of one file name: an empty DllOverrides value
 // under HKCU\Software\Wine\AppDefaults\<file name> keeps that DLL from
@@ -68,6 +74,38 @@ TEST_F(DllLoading, ACopyBesideTheProgramIsNeverLoaded)
     ASSERT_TRUE(setExpanded(true));
     const std::vector<ListRow> shown = rows();
     EXPECT_TRUE(std::none_of(shown.begin(), shown.end(), [](const ListRow& row) { return row.text == L"Planted App"; }));
+}
+
+// Anything in the program's process may load a DLL by its bare name after
+// start-up (a system DLL on the program's behalf, say); the simulated
+// FirewallAPI.dll does so on request (see sim/README.md). A program that
+// skips the hardening gets the copy planted beside it; inside OrvaLoopback.exe
+// the loader looks in the system directory only.
+TEST_F(DllLoading, ALibraryLoadedByNameAfterStartUpNeverComesFromBesideTheProgram)
+{
+    writeStore(testApps::smallStore());
+    const std::wstring plantedName = L"OrvaPlantedLibrary.dll";
+    const fs::path downloads = folder_.path() / L"downloads";
+    fs::create_directories(downloads);
+    fs::copy_file(testPaths().program, downloads / L"OrvaLoopback.exe");
+    fs::copy_file(testPaths().unhardenedCaller, downloads / L"unhardened_caller.exe");
+    fs::copy_file(testPaths().plantedDll, downloads / plantedName);
+    const fs::path report = folder_.path() / L"load-report.txt";
+    const EnvironmentOverrides loadByName = {{L"ORVA_SIM_LOAD_BY_NAME", plantedName},
+                                             {L"ORVA_SIM_LOAD_REPORT", report.wstring()}};
+
+    ASSERT_EQ(runToExit((downloads / L"unhardened_caller.exe").wstring(), loadByName), 0u);
+    const std::string unhardened = readFile(report);
+    const std::string loaded = "loaded ";
+    ASSERT_EQ(unhardened.rfind(loaded, 0), 0u) << unhardened;
+    EXPECT_TRUE(fs::equivalent(fromUtf8(unhardened.substr(loaded.size(), unhardened.find('\n') - loaded.size())),
+                               downloads / plantedName))
+        << unhardened;
+
+    fs::remove(report);
+    ASSERT_TRUE(startProgram((downloads / L"OrvaLoopback.exe").wstring(), loadByName));
+    EXPECT_TRUE(statusBecomes(loadedStatus(4)));
+    EXPECT_EQ(readFile(report), "refused " + std::to_string(ERROR_MOD_NOT_FOUND) + "\n");
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstddef>
 #include <cstring>
@@ -82,6 +83,36 @@ public:
                 break;
             }
             names.push_back(text(descriptor->Name));
+        }
+        return names;
+    }
+
+    // What the program imports by name from `dll` (a lower-case file name).
+    std::vector<std::string> functionsImportedFrom(const std::string& dll) const
+    {
+        std::vector<std::string> names;
+        const IMAGE_DATA_DIRECTORY& imports = directory(IMAGE_DIRECTORY_ENTRY_IMPORT);
+        for (std::size_t offset = fileOffset(imports.VirtualAddress); offset != 0;
+             offset += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+            const auto* descriptor = at<IMAGE_IMPORT_DESCRIPTOR>(offset);
+            if (!descriptor || descriptor->Name == 0) {
+                break;
+            }
+            if (lowerCase(text(descriptor->Name)) != dll) {
+                continue;
+            }
+            const DWORD lookups = descriptor->OriginalFirstThunk ? descriptor->OriginalFirstThunk
+                                                                 : descriptor->FirstThunk;
+            for (std::size_t entry = fileOffset(lookups); entry != 0; entry += sizeof(IMAGE_THUNK_DATA64)) {
+                const auto* lookup = at<IMAGE_THUNK_DATA64>(entry);
+                if (!lookup || lookup->u1.AddressOfData == 0) {
+                    break;
+                }
+                if (!IMAGE_SNAP_BY_ORDINAL64(lookup->u1.Ordinal)) {
+                    names.push_back(
+                        text(static_cast<DWORD>(lookup->u1.AddressOfData + offsetof(IMAGE_IMPORT_BY_NAME, Name))));
+                }
+            }
         }
         return names;
     }
@@ -194,6 +225,18 @@ TEST_F(Binary, ImportsComeOnlyFromKnownSystemDllsAndComctl32)
         EXPECT_TRUE(apiSet || allowed.count(name) != 0) << dll;
         EXPECT_NE(name, "uxtheme.dll");
         EXPECT_NE(name, "firewallapi.dll");
+    }
+}
+
+// The hardening is made by the program that ships, not only by the code the
+// unit tests call: the linker keeps these imports only while wWinMain calls it.
+TEST_F(Binary, SetsItsDllSearchAndHeapOptionsThroughKernel32)
+{
+    const std::vector<std::string> kernel32 = program->functionsImportedFrom("kernel32.dll");
+    ASSERT_FALSE(kernel32.empty());
+    for (const char* function : {"SetDefaultDllDirectories", "HeapSetInformation"}) {
+        EXPECT_TRUE(std::find(kernel32.begin(), kernel32.end(), function) != kernel32.end())
+            << function << " is not imported";
     }
 }
 

@@ -1,7 +1,7 @@
-#include "reliability/pixels.h"
 #include "reliability/window_checks.h"
 #include "store/error_text.h"
 #include "support/catalog_fixture.h"
+#include "support/dib_canvas.h"
 
 #include <commctrl.h>
 
@@ -105,7 +105,7 @@ TEST_F(SafeText, AmpersandsInRowsAndTheStatusLineAreDrawnAsThemselves)
 
     // Read as prefixes, ten ampersands would draw as five.
     const RECT listArea = clientRect(state().appList);
-    Canvas list(listArea.right, listArea.bottom);
+    DibCanvas list(listArea.right, listArea.bottom);
     list.capture(state().appList);
     RECT label = {};
     label.left = LVIR_LABEL;
@@ -114,7 +114,7 @@ TEST_F(SafeText, AmpersandsInRowsAndTheStatusLineAreDrawnAsThemselves)
     EXPECT_GT(list.inkWidth(label, palette::white), textWidth(listFont, ampersands) * 3 / 4) << "list row";
 
     const RECT statusArea = clientRect(state().statusLabel);
-    Canvas status(statusArea.right, statusArea.bottom);
+    DibCanvas status(statusArea.right, statusArea.bottom);
     status.capture(state().statusLabel);
     EXPECT_GT(status.inkWidth(statusArea, palette::panel), textWidth(state().statusFont.get(), ampersands) * 3 / 4)
         << "status line";
@@ -178,7 +178,7 @@ TEST_F(SafeText, ButtonLabelsAreDrawnVerbatimUpTo127Units)
 {
     open();
     DrawTextRecorder recorder;
-    Canvas canvas(200, 50);
+    DibCanvas canvas(200, 50);
     const std::wstring odd = L"&Save %s%n%1\t&&";
     const std::pair<std::wstring, std::wstring> labels[] = {
         {odd, odd},

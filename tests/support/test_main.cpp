@@ -1,3 +1,5 @@
+#include "support/crash_report.h"
+
 #include <windows.h>
 
 #include <commctrl.h>
@@ -5,6 +7,7 @@
 
 int main(int argc, char** argv)
 {
+    exitOnCrash();
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
     testing::InitGoogleTest(&argc, argv);

@@ -1,4 +1,5 @@
 #include "support/catalog_fixture.h"
+#include "support/dib_canvas.h"
 
 #include "ui/drawing.h"
 
@@ -6,50 +7,13 @@
 
 namespace {
 
-// A 120 x 50 memory bitmap to draw buttons into.
-class Canvas {
+// A 220 x 50 memory bitmap to draw buttons into.
+class Canvas : public DibCanvas {
 public:
-    Canvas() : context_(CreateCompatibleDC(nullptr))
-    {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        bitmap_ = CreateDIBSection(context_, &info, DIB_RGB_COLORS, nullptr, nullptr, 0);
-        previous_ = SelectObject(context_, bitmap_);
-    }
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-    ~Canvas()
-    {
-        SelectObject(context_, previous_);
-        DeleteObject(bitmap_);
-        DeleteDC(context_);
-    }
-
-    HDC context() const { return context_; }
-    COLORREF pixel(int x, int y) const { return GetPixel(context_, x, y); }
-    bool contains(COLORREF colour, const RECT& area) const
-    {
-        for (int y = area.top; y < area.bottom; ++y) {
-            for (int x = area.left; x < area.right; ++x) {
-                if (pixel(x, y) == colour) {
-                    return true;
-                }
-            }
-        }
-        return false;
-    }
+    Canvas() : DibCanvas(width, height) {}
 
     static constexpr int width = 220;
     static constexpr int height = 50;
-
-private:
-    HDC context_;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ previous_ = nullptr;
 };
 
 constexpr COLORREF background = palette::background;

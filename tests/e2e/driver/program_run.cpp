@@ -6,6 +6,7 @@
 
 #include <cwchar>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -45,6 +46,31 @@ std::wstring environmentBlock(const EnvironmentOverrides& overrides)
     return block;
 }
 
+struct StartedProcess {
+    OwnedHandle process;
+    OwnedHandle thread;
+    DWORD processId = 0;
+};
+
+// Null handles (and a failure added to the test) when it could not be started.
+StartedProcess createProcess(const std::wstring& program, const EnvironmentOverrides& overrides,
+                             const std::wstring& desktop = {})
+{
+    std::wstring environment = environmentBlock(overrides);
+    std::wstring commandLine = L"\"" + program + L"\"";
+    std::wstring desktopName = desktop;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.lpDesktop = desktopName.empty() ? nullptr : desktopName.data();
+    PROCESS_INFORMATION created = {};
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                        environment.data(), nullptr, &startup, &created)) {
+        ADD_FAILURE() << "CreateProcessW failed with " << GetLastError();
+        return {};
+    }
+    return {OwnedHandle(created.hProcess), OwnedHandle(created.hThread), created.dwProcessId};
+}
+
 struct WindowSearch {
     DWORD processId;
     HWND found;
@@ -76,21 +102,12 @@ ProgramRun::~ProgramRun()
 
 bool ProgramRun::start(const std::wstring& program, const EnvironmentOverrides& overrides, const std::wstring& desktop)
 {
-    std::wstring environment = environmentBlock(overrides);
-    std::wstring commandLine = L"\"" + program + L"\"";
-    std::wstring desktopName = desktop;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.lpDesktop = desktopName.empty() ? nullptr : desktopName.data();
-    PROCESS_INFORMATION created = {};
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                        environment.data(), nullptr, &startup, &created)) {
-        ADD_FAILURE() << "CreateProcessW failed with " << GetLastError();
+    StartedProcess started = createProcess(program, overrides, desktop);
+    if (!started.process) {
         return false;
     }
-    process_.reset(created.hProcess);
-    const OwnedHandle thread(created.hThread);
-    processId_ = created.dwProcessId;
+    process_ = std::move(started.process);
+    processId_ = started.processId;
 
     WindowSearch search = {processId_, nullptr};
     const bool shown = waitUntil([&] {
@@ -117,5 +134,21 @@ std::optional<DWORD> ProgramRun::waitForExit(DWORD timeoutMs) const
     }
     DWORD exitCode = 0;
     GetExitCodeProcess(process_.get(), &exitCode);
+    return exitCode;
+}
+
+std::optional<DWORD> runToExit(const std::wstring& program, const EnvironmentOverrides& overrides, DWORD timeoutMs)
+{
+    const StartedProcess started = createProcess(program, overrides);
+    if (!started.process) {
+        return std::nullopt;
+    }
+    if (WaitForSingleObject(started.process.get(), timeoutMs) != WAIT_OBJECT_0) {
+        TerminateProcess(started.process.get(), 1);
+        ADD_FAILURE() << "the program did not end within " << timeoutMs << " ms";
+        return std::nullopt;
+    }
+    DWORD exitCode = 0;
+    GetExitCodeProcess(started.process.get(), &exitCode);
     return exitCode;
 }

@@ -39,3 +39,9 @@ private:
     DWORD processId_ = 0;
     HWND window_ = nullptr;
 };
+
+// Runs a program that has no window with the test's environment plus
+// `overrides`; its exit code, or nothing (with the reason added to the
+// test's failures) when it does not start or does not end in time.
+std::optional<DWORD> runToExit(const std::wstring& program, const EnvironmentOverrides& overrides,
+                               DWORD timeoutMs = 20000);

@@ -1,4 +1,5 @@
 #include "driver/test_paths.h"
+#include "support/crash_report.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +7,11 @@
 
 int wmain(int argc, wchar_t** argv)
 {
+    exitOnCrash();
     testing::InitGoogleTest(&argc, argv);
     if (!readTestPaths(argc, argv)) {
-        std::fprintf(stderr, "usage: --program=EXE --sim-dll=DLL --planted-dll=DLL --sample-store=TXT\n");
+        std::fprintf(stderr, "usage: --program=EXE --sim-dll=DLL --planted-dll=DLL --unhardened-caller=EXE "
+                             "--sample-store=TXT\n");
         return 2;
     }
     return RUN_ALL_TESTS();

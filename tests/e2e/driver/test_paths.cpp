@@ -30,6 +30,7 @@ bool readTestPaths(int argc, wchar_t** argv)
         {L"--program=", &paths.program},
         {L"--sim-dll=", &paths.simulatedDll},
         {L"--planted-dll=", &paths.plantedDll},
+        {L"--unhardened-caller=", &paths.unhardenedCaller},
         {L"--sample-store=", &paths.sampleStore},
     };
     for (int i = 1; i < argc; ++i) {

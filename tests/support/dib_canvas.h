@@ -2,23 +2,26 @@
 
 #include <windows.h>
 
-// A 32-bit bitmap selected into a memory device context, read from its bits.
-class Canvas {
+// A 32-bit top-down bitmap selected into a memory device context, to draw
+// into and read back pixel by pixel.
+class DibCanvas {
 public:
-    Canvas(int width, int height);
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-    ~Canvas();
+    DibCanvas(int width, int height);
+    DibCanvas(const DibCanvas&) = delete;
+    DibCanvas& operator=(const DibCanvas&) = delete;
+    ~DibCanvas();
 
     HDC context() const { return context_; }
     int width() const { return width_; }
     int height() const { return height_; }
     COLORREF pixel(int x, int y) const;
 
-    // Copies the client area of a shown window as it is drawn now.
-    void capture(HWND window);
+    // Whether any pixel inside `area` is `colour`.
+    bool contains(COLORREF colour, const RECT& area) const;
     // How wide the pixels that are not `background` spread inside `area`.
     int inkWidth(const RECT& area, COLORREF background) const;
+    // Copies the client area of a shown window as it is drawn now.
+    void capture(HWND window);
 
 private:
     int width_;
