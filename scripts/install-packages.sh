@@ -7,6 +7,7 @@ packages=(
     cmake ninja-build g++-mingw-w64-x86-64-posix
     wine wine64 xvfb googletest
     imagemagick xdotool fonts-noto-cjk
+    clang python3 osslsigncode openssl
 )
 
 missing=()

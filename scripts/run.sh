@@ -5,7 +5,8 @@
 #
 # With DISPLAY set, the program opens on that display. Without one, it runs on
 # the Wine session's virtual display, and screenshots of the compact and the
-# expanded window are saved to build/screenshots/.
+# expanded window are saved to build/screenshots/. Either way, the Wine session
+# (Xvfb, wineserver and the prefix's services) that it starts ends with it.
 #
 # As root on Debian 12:  scripts/run.sh
 # ORVA_BUILD_DIR names another build folder than build/.
@@ -32,7 +33,12 @@ windowsPath() {
 }
 
 sessionDir=$buildDir/wine
-"$root/scripts/wine-session.sh" start "$sessionDir"
+# The session ends with the run, unless it was up before (a test run of the
+# same build folder, say), which is then left to its owner.
+if ! "$root/scripts/wine-session.sh" status "$sessionDir"; then
+    "$root/scripts/wine-session.sh" start "$sessionDir"
+    trap '"$root/scripts/wine-session.sh" stop "$sessionDir"' EXIT
+fi
 userDisplay=${DISPLAY:-}
 eval "$("$root/scripts/wine-session.sh" env "$sessionDir")"
 
@@ -53,7 +59,8 @@ program=$(windowsPath "$buildDir/OrvaLoopback.exe")
 
 if [ -n "$userDisplay" ]; then
     export DISPLAY=$userDisplay
-    exec wine "$program"
+    wine "$program"
+    exit
 fi
 
 # A Wine desktop window draws the caption that a bare X display leaves out.
@@ -63,6 +70,7 @@ drive() {
     wine "$buildDir/sim/drive_window.exe" --desktop "$desktop" "$@" | tr -d '\r'
 }
 wine explorer "/desktop=$desktop,1024x768" "$program" >"$runDir/wine.log" 2>&1 &
+desktopProcess=$!
 
 screenshotDir=$buildDir/screenshots
 mkdir -p "$screenshotDir"
@@ -80,7 +88,12 @@ drive click 1002
 sleep 1
 import -window root -crop "$(drive rect)" +repage "$screenshotDir/expanded.png"
 
-# The Wine desktop closes by itself a little after the program has ended.
+# The Wine desktop closes by itself a little after the program has ended;
+# the session stops only then, so that nothing is cut short.
 drive close
+for _ in $(seq 100); do
+    kill -0 "$desktopProcess" 2>/dev/null || break
+    sleep 0.1
+done
 echo "Screenshots: $screenshotDir/compact.png"
 echo "             $screenshotDir/expanded.png"

@@ -5,6 +5,7 @@
 #   wine-session.sh start SESSION_DIR   start Xvfb and wineserver, prepare the prefix
 #   wine-session.sh stop SESSION_DIR    stop both
 #   wine-session.sh env SESSION_DIR     print the variables a Wine process needs
+#   wine-session.sh status SESSION_DIR  succeed when the session is up
 set -euo pipefail
 
 command=$1
@@ -90,8 +91,11 @@ stop)
 env)
     printEnvironment
     ;;
+status)
+    displayIsUp && [ -f "$sessionDir/started" ]
+    ;;
 *)
-    echo "usage: $0 start|stop|env SESSION_DIR" >&2
+    echo "usage: $0 start|stop|env|status SESSION_DIR" >&2
     exit 2
     ;;
 esac
