@@ -78,6 +78,28 @@ TEST_F(MeteredList, GivesTheListItsOwnProcedureBack)
               window_->state().visibleRows.size());
 }
 
+TEST_F(MeteredList, ShownListIsFullVisibleAndPaintedBeforeEachTimedSearch)
+{
+    WindowState& state = window_->state();
+    window_->setListShown(true);
+    window_->showEveryApp();
+    const std::size_t fullRows = state.visibleRows.size();
+    window_->setSearchTextQuietly(matchNoApp.text);
+    populateAppList(state);
+    ASSERT_EQ(state.visibleRows.size(), 0u);
+
+    window_->showEveryApp();
+    EXPECT_TRUE(state.expanded);
+    EXPECT_TRUE(IsWindowVisible(list()));
+    EXPECT_EQ(state.visibleRows.size(), fullRows);
+    EXPECT_EQ(static_cast<std::size_t>(SendMessageW(list(), LVM_GETITEMCOUNT, 0, 0)), fullRows);
+    EXPECT_FALSE(GetUpdateRect(list(), nullptr, FALSE));
+    EXPECT_FALSE(GetUpdateRect(state.window, nullptr, FALSE));
+
+    window_->setListShown(false);
+    EXPECT_FALSE(IsWindowVisible(list()));
+}
+
 std::wstring besideThisProgram(const wchar_t* name)
 {
     wchar_t path[MAX_PATH] = {};
