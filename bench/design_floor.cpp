@@ -17,7 +17,9 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <memory>
+#include <string>
 
 namespace {
 
