@@ -1,6 +1,8 @@
 #include "bench_window.h"
 
 #include "app/main_window.h"
+#include "catalog/populate_app_list.h"
+#include "ui/commands.h"
 
 BenchWindow::BenchWindow()
 {
@@ -39,6 +41,27 @@ void BenchWindow::setSearchTextQuietly(const std::wstring& text) const
     windowState.populating = true;
     SetWindowTextW(windowState.searchEdit, text.c_str());
     windowState.populating = false;
+}
+
+void BenchWindow::setListShown(bool shown) const
+{
+    setExpanded(state(), shown);
+    UpdateWindow(window_);
+    pumpMessages();
+}
+
+void BenchWindow::showEveryApp() const
+{
+    const bool shown = state().expanded;
+    if (shown) {
+        setListShown(false);
+    }
+    setSearchTextQuietly(L"");
+    populateAppList(state());
+    if (shown) {
+        setListShown(true);
+    }
+    pumpMessages();
 }
 
 void pumpMessages()

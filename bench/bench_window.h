@@ -20,6 +20,15 @@ public:
     // refill can be timed on its own.
     void setSearchTextQuietly(const std::wstring& text) const;
 
+    // Expands the window, so that the list is shown, or collapses it, as the
+    // "选择其他应用" button does, and lets everything paint.
+    void setListShown(bool shown) const;
+
+    // Empties the search box and fills the list with every app. A shown list
+    // is filled while hidden and then shown and painted, which is how a user
+    // finds it who opens the list after a load.
+    void showEveryApp() const;
+
 private:
     HWND window_ = nullptr;
 };

@@ -66,15 +66,18 @@ std::optional<StartupResult> measureStartup(const std::wstring& program, const w
     while (millisecondsBetween(start, counterNow()) < patienceMilliseconds) {
         window = visibleWindowOf(created.dwProcessId, windowClass);
         if (window && paintedAndWaiting(window)) {
-            result = StartupResult{millisecondsBetween(start, counterNow()), {}};
+            result = StartupResult{millisecondsBetween(start, counterNow()), {}, {}};
             break;
         }
         if (WaitForSingleObject(process.get(), 1) == WAIT_OBJECT_0) {
             return std::nullopt;
         }
     }
-    if (result && statusControlId != 0) {
-        result->status = textOf(GetDlgItem(window, statusControlId));
+    if (result) {
+        if (statusControlId != 0) {
+            result->status = textOf(GetDlgItem(window, statusControlId));
+        }
+        result->outline = outlineOf(window);
     }
     if (window) {
         PostMessageW(window, WM_CLOSE, 0, 0);

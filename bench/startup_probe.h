@@ -1,5 +1,7 @@
 #pragma once
 
+#include "control_outline.h"
+
 #include <windows.h>
 
 #include <optional>
@@ -9,6 +11,8 @@ struct StartupResult {
     double milliseconds = 0.0;
     // The program's status line as it stood once painted.
     std::wstring status;
+    // Its controls and list rows as they stood once painted.
+    WindowOutline outline;
 };
 
 // Starts `program` and times it from just before CreateProcessW until its
@@ -16,7 +20,8 @@ struct StartupResult {
 // input: WaitForInputIdle has returned, a WM_NULL sent to the window has come
 // back through its message loop and no part of the window awaits painting.
 // The program's first WM_PAINT comes from UpdateWindow before its message
-// loop starts, so that moment lies after it. The program is then closed.
+// loop starts, so that moment lies after it. The window's status line and
+// controls are read after the timing ends; the program is then closed.
 // Nothing when it fails to start, exits or stays unpainted for ten seconds.
 std::optional<StartupResult> measureStartup(const std::wstring& program, const wchar_t* windowClass,
                                             int statusControlId);

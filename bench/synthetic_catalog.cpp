@@ -93,7 +93,7 @@ SyntheticCatalog makeSyntheticCatalog(std::size_t appCount)
         // Enumeration order is the system's, so the recommended app sits
         // anywhere; the middle is as good as any.
         SyntheticApp& chatGpt = catalog.apps[appCount / 2];
-        chatGpt.displayName = L"ChatGPT";
+        chatGpt.displayName = recommendedAppName;
         chatGpt.containerName = L"openai.codex_2p2nqsd0c76g0";
         chatGpt.packageFullName = L"OpenAI.Codex_1.2.3.0_x64__2p2nqsd0c76g0";
     }

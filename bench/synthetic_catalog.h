@@ -22,6 +22,9 @@ struct SyntheticCatalog {
 
 SyntheticCatalog makeSyntheticCatalog(std::size_t appCount);
 
+// The display name of the catalog's one ChatGPT package.
+inline constexpr wchar_t recommendedAppName[] = L"ChatGPT";
+
 // Search texts whose reach over a synthetic catalog is known. Each matches
 // only container names, so that every entry has both of its names tried.
 struct SearchQuery {

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Builds the benchmark (bench/) and runs it under Wine: the catalog load, the
-# search and the start-up timed and the memory of a large catalog measured,
-# printed as a table of medians with the targets met or missed. Installs the
-# Debian packages it needs first (Debian 12, as root). It takes four to five
-# minutes; other work on the machine shows in the figures.
+# search (list hidden and shown) and the start-up (beside a design floor and
+# an empty window) timed and the memory of a large catalog measured, printed
+# as a table of medians with the targets met or missed. Installs the Debian
+# packages it needs first (Debian 12, as root). It takes about four minutes;
+# other work on the machine shows in the figures.
 #
 #   scripts/bench.sh [--runs N] [--large-runs N]
 #
 # --runs sets the runs of each figure (7), --large-runs those at 30,000
-# entries (3). ORVA_BENCH_BUILD_DIR names another build folder than
+# entries and of the search over 1,000 shown entries (3). ORVA_BENCH_BUILD_DIR names another build folder than
 # build-bench/.
 set -euo pipefail
 

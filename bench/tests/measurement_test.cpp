@@ -1,16 +1,21 @@
 #include "bench_window.h"
 #include "catalog_memory.h"
+#include "control_outline.h"
+#include "design_floor.h"
 #include "list_view_meter.h"
 #include "minimal_window.h"
 #include "prebuilt_store.h"
 #include "startup_probe.h"
 #include "timing.h"
 
+#include "app/main_window.h"
 #include "model/control_ids.h"
 #include "catalog/populate_app_list.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -73,6 +78,28 @@ TEST_F(MeteredList, GivesTheListItsOwnProcedureBack)
               window_->state().visibleRows.size());
 }
 
+TEST_F(MeteredList, ShownListIsFullVisibleAndPaintedBeforeEachTimedSearch)
+{
+    WindowState& state = window_->state();
+    window_->setListShown(true);
+    window_->showEveryApp();
+    const std::size_t fullRows = state.visibleRows.size();
+    window_->setSearchTextQuietly(matchNoApp.text);
+    populateAppList(state);
+    ASSERT_EQ(state.visibleRows.size(), 0u);
+
+    window_->showEveryApp();
+    EXPECT_TRUE(state.expanded);
+    EXPECT_TRUE(IsWindowVisible(list()));
+    EXPECT_EQ(state.visibleRows.size(), fullRows);
+    EXPECT_EQ(static_cast<std::size_t>(SendMessageW(list(), LVM_GETITEMCOUNT, 0, 0)), fullRows);
+    EXPECT_FALSE(GetUpdateRect(list(), nullptr, FALSE));
+    EXPECT_FALSE(GetUpdateRect(state.window, nullptr, FALSE));
+
+    window_->setListShown(false);
+    EXPECT_FALSE(IsWindowVisible(list()));
+}
+
 std::wstring besideThisProgram(const wchar_t* name)
 {
     wchar_t path[MAX_PATH] = {};
@@ -106,6 +133,40 @@ TEST(StartupProbe, ReadsTheProgramsStatusLineFromTheOtherProcess)
         measureStartup(besideThisProgram(L"..\\OrvaLoopback.exe"), L"OrvaLoopbackWindow", statusLabelId);
     ASSERT_TRUE(program.has_value());
     EXPECT_FALSE(program->status.empty());
+}
+
+// The floor's time stands for the program's visible work only while it
+// builds the same window; the comparison must also see where it does not.
+TEST(StartupProbe, DesignFloorHasTheProgramsControlsAndListsTheStartupRowsHidden)
+{
+    const std::optional<StartupResult> program =
+        measureStartup(besideThisProgram(L"..\\OrvaLoopback.exe"), mainWindowClassName, statusLabelId);
+    const std::optional<StartupResult> floor =
+        measureStartup(besideThisProgram(L"bench_design_floor.exe"), designFloorClassName, 0);
+    ASSERT_TRUE(program.has_value());
+    ASSERT_TRUE(floor.has_value());
+    EXPECT_EQ(firstControlDifference(program->outline, floor->outline), "");
+    // Every app of the start-up store but the recommended one.
+    EXPECT_EQ(floor->outline.listRows, static_cast<int>(startupAppCount) - 1);
+
+    const auto list = std::find_if(floor->outline.controls.begin(), floor->outline.controls.end(),
+                                   [](const ControlOutline& control) { return control.className == WC_LISTVIEWW; });
+    ASSERT_NE(list, floor->outline.controls.end());
+    const auto listIndex = static_cast<std::size_t>(list - floor->outline.controls.begin());
+    WindowOutline changed = floor->outline;
+    changed.controls[listIndex].style |= WS_VISIBLE;
+    EXPECT_NE(firstControlDifference(program->outline, changed)
+                  .find("control " + std::to_string(listIndex + 1) + " (SysListView32): style"),
+              std::string::npos);
+    changed = floor->outline;
+    changed.controls[listIndex].listExtendedStyle &= ~static_cast<DWORD>(LVS_EX_CHECKBOXES);
+    EXPECT_NE(firstControlDifference(program->outline, changed), "");
+    changed = floor->outline;
+    changed.controls[0].bounds.right += 1;
+    EXPECT_NE(firstControlDifference(program->outline, changed), "");
+    changed = floor->outline;
+    changed.controls.pop_back();
+    EXPECT_NE(firstControlDifference(program->outline, changed), "");
 }
 
 TEST(StartupProbe, ReportsNothingForAProgramThatDoesNotStartOrEndsWithoutAWindow)

@@ -1,0 +1,211 @@
+// The design floor of the start-up benchmark: what any program must do to
+// show the program's window as it first appears. It has the program's
+// manifest and resources, creates the same controls with the same classes,
+// styles and sizes, gives the edit its cue banner and the list its check
+// boxes and the Explorer theme, and inserts the rows the program lists for
+// the start-up store, one at a time while the list is hidden, as the program
+// does. It reads no system state (no FirewallAPI.dll, no SID conversions),
+// draws in one font with the system's colours and paints no cards, so what
+// the program takes beyond it is the program's own.
+
+#include "design_floor.h"
+#include "synthetic_catalog.h"
+
+#include "model/control_ids.h"
+#include "model/owners.h"
+#include "model/resource_ids.h"
+#include "model/window_table.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <initializer_list>
+#include <memory>
+#include <string>
+
+namespace {
+
+// The geometry and texts are the program's own table; the styles are the
+// program's (src/ui/create_controls.cpp), and the benchmark compares both
+// windows' controls after every start and says so when they differ.
+constexpr DWORD labelStyle = WS_CHILD | WS_VISIBLE | SS_LEFT;
+constexpr DWORD ownerDrawButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW;
+
+// Lives from WM_CREATE until the process ends; the controls go with the window.
+OwnedFont uiFont;
+
+HWND createChild(HWND window, const wchar_t* className, const wchar_t* text, DWORD extendedStyle, DWORD style,
+                 const Box& box, int id)
+{
+    HWND control = CreateWindowExW(extendedStyle, className, text, style, box.x, box.y, box.width, box.height, window,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                                   nullptr);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont.get()), TRUE);
+    return control;
+}
+
+// Loaded by hand from the system directory, as the program does, since
+// uxtheme.dll is not one of the system's known DLLs.
+void setExplorerTheme(HWND window)
+{
+    using SetWindowThemeFunction = HRESULT WINAPI(HWND, LPCWSTR, LPCWSTR);
+    static const OwnedModule uxtheme(LoadLibraryExW(L"uxtheme.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    if (!uxtheme) {
+        return;
+    }
+    if (auto* setWindowTheme = reinterpret_cast<SetWindowThemeFunction*>(
+            reinterpret_cast<void*>(GetProcAddress(uxtheme.get(), "SetWindowTheme")))) {
+        setWindowTheme(window, L"Explorer", nullptr);
+    }
+}
+
+HWND createList(HWND window)
+{
+    HWND list = createChild(window, WC_LISTVIEWW, L"", WS_EX_CLIENTEDGE,
+                            WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
+                                LVS_SHOWSELALWAYS,
+                            layout::appList, appListId);
+    constexpr LPARAM extendedStyles = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, extendedStyles, extendedStyles);
+    LVCOLUMNW column = {};
+    column.mask = LVCF_WIDTH | LVCF_TEXT;
+    column.cx = layout::appListColumnWidth;
+    column.pszText = const_cast<wchar_t*>(texts::appColumn);
+    SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+    return list;
+}
+
+// The rows the program lists for the start-up store: every app but the
+// recommended one, which has the check box instead.
+int insertStartupRows(HWND list)
+{
+    const SyntheticCatalog catalog = makeSyntheticCatalog(startupAppCount);
+    int rows = 0;
+    for (const SyntheticApp& app : catalog.apps) {
+        if (app.displayName == recommendedAppName) {
+            continue;
+        }
+        LVITEMW item = {};
+        item.mask = LVIF_TEXT;
+        item.iItem = rows;
+        item.pszText = const_cast<wchar_t*>(app.displayName.c_str());
+        const auto row = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+        const bool exempt =
+            std::find(catalog.exemptions.begin(), catalog.exemptions.end(), app.sid) != catalog.exemptions.end();
+        LVITEMW checkState = {};
+        checkState.stateMask = LVIS_STATEIMAGEMASK;
+        checkState.state = INDEXTOSTATEIMAGEMASK(exempt ? 2 : 1);
+        SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&checkState));
+        ++rows;
+    }
+    return rows;
+}
+
+// The program's window in compact mode: the search box, the list and the
+// close button are hidden and the status line sits under the buttons.
+void createControls(HWND window)
+{
+    uiFont.reset(CreateFontW(-fonts::body.height, 0, 0, 0, fonts::body.weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                             fonts::face));
+    createChild(window, L"STATIC", texts::title, 0, labelStyle, layout::titleLabel, 0);
+    createChild(window, L"STATIC", texts::subtitle, 0, labelStyle, layout::subtitleLabel, 0);
+    createChild(window, L"BUTTON", texts::recommendedFound, 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
+                layout::recommendedCheck, recommendedCheckId);
+    createChild(window, L"BUTTON", texts::moreAppsCollapsed, 0, ownerDrawButtonStyle, layout::moreAppsButton,
+                moreAppsButtonId);
+    createChild(window, L"BUTTON", texts::refresh, 0, ownerDrawButtonStyle, layout::refreshButton, refreshButtonId);
+    createChild(window, L"BUTTON", texts::apply, 0, ownerDrawButtonStyle, layout::applyButton, applyButtonId);
+    HWND search = createChild(window, L"EDIT", L"", WS_EX_CLIENTEDGE,
+                              WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, layout::searchEdit,
+                              searchEditId);
+    SendMessageW(search, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(texts::searchCue));
+    HWND list = createList(window);
+    HWND status = createChild(window, L"STATIC", L"", 0, WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE | SS_NOPREFIX,
+                              layout::expandedStatusLabel, statusLabelId);
+    HWND close =
+        createChild(window, L"BUTTON", texts::close, 0, ownerDrawButtonStyle, layout::closeButton, closeButtonId);
+
+    setExplorerTheme(window);
+    setExplorerTheme(search);
+    setExplorerTheme(list);
+    for (HWND advanced : {search, list, close}) {
+        ShowWindow(advanced, SW_HIDE);
+    }
+    const Box& compactStatus = layout::compactStatusLabel;
+    SetWindowPos(status, nullptr, compactStatus.x, compactStatus.y, compactStatus.width, compactStatus.height,
+                 SWP_NOZORDER);
+
+    const int rows = insertStartupRows(list);
+    SetWindowTextW(status, (texts::loadedBeforeCount + std::to_wstring(rows + 1) + texts::loadedAfterCount).c_str());
+}
+
+void drawButton(const DRAWITEMSTRUCT& item)
+{
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
+    wchar_t text[64] = {};
+    GetWindowTextW(item.hwndItem, text, 64);
+    RECT bounds = item.rcItem;
+    SetBkMode(item.hDC, TRANSPARENT);
+    DrawTextW(item.hDC, text, -1, &bounds, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+}
+
+LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        createControls(window);
+        return 0;
+    case WM_DRAWITEM:
+        drawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
+{
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = icon;
+    windowClass.hIconSm = icon;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+    windowClass.lpszClassName = designFloorClassName;
+    if (!RegisterClassExW(&windowClass)) {
+        return 1;
+    }
+    HWND window = CreateWindowExW(0, designFloorClassName, texts::windowCaption,
+                                  WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                                  (GetSystemMetrics(SM_CXSCREEN) - layout::windowWidth) / 2,
+                                  (GetSystemMetrics(SM_CYSCREEN) - layout::compactWindowHeight) / 2, layout::windowWidth,
+                                  layout::compactWindowHeight,
+                                  nullptr, nullptr, instance, nullptr);
+    if (!window) {
+        return 1;
+    }
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+    MSG message = {};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (!IsDialogMessageW(window, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    uiFont.reset();
+    return static_cast<int>(message.wParam);
+}
