@@ -6,8 +6,10 @@
 #include "ui/commands.h"
 #include "ui/create_controls.h"
 #include "ui/drawing.h"
+#include "ui/list_context_menu.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <memory>
 
@@ -57,6 +59,12 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             onListItemChanged(*state, reinterpret_cast<const NMHDR*>(lParam));
         }
         return 0;
+    case WM_CONTEXTMENU:
+        if (state && reinterpret_cast<HWND>(wParam) == state->appList) {
+            showListContextMenu(*state, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+            return 0;
+        }
+        break;
     case WM_COMMAND:
         if (state) {
             onCommand(*state, LOWORD(wParam), HIWORD(wParam));

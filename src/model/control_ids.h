@@ -12,3 +12,9 @@ enum ControlId : int {
     applyButtonId = 1006,
     statusLabelId = 1007,
 };
+
+// Commands of the list's context menu, which also arrive as WM_COMMAND.
+enum MenuCommandId : int {
+    tickAllShownId = 1101,
+    untickAllShownId = 1102,
+};

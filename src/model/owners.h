@@ -2,7 +2,7 @@
 
 // Every owner of what the platform hands out, each released with the call
 // that belongs to it: GDI objects, device-context selections and painting,
-// modules, LocalAlloc'd text and SIDs, and the network isolation functions'
+// menus, modules, LocalAlloc'd text and SIDs, and the network isolation functions'
 // arrays.
 
 #include "model/network_isolation.h"
@@ -25,6 +25,12 @@ struct ModuleDeleter {
     void operator()(HMODULE module) const { FreeLibrary(module); }
 };
 using OwnedModule = std::unique_ptr<HINSTANCE__, ModuleDeleter>;
+
+struct MenuDeleter {
+    using pointer = HMENU;
+    void operator()(HMENU menu) const { DestroyMenu(menu); }
+};
+using OwnedMenu = std::unique_ptr<HMENU__, MenuDeleter>;
 
 // What FormatMessageW and the SID conversions allocate.
 struct LocalFreeDeleter {

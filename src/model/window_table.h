@@ -93,6 +93,8 @@ inline constexpr wchar_t close[] = L"关闭";
 inline constexpr wchar_t searchCue[] = L"搜索应用";
 inline constexpr wchar_t appColumn[] = L"应用";
 inline constexpr wchar_t unnamedApp[] = L"未命名应用";
+inline constexpr wchar_t tickAllShown[] = L"勾选全部显示的应用";
+inline constexpr wchar_t untickAllShown[] = L"取消勾选全部显示的应用";
 
 // The status line.
 inline constexpr wchar_t loading[] = L"正在读取应用…";

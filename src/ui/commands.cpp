@@ -75,9 +75,29 @@ void onCommand(WindowState& state, int controlId, int notificationCode)
             saveExemptionList(state);
         }
         break;
+    case tickAllShownId:
+    case untickAllShownId:
+        if (notificationCode == 0) {
+            setShownAppsExempt(state, controlId == tickAllShownId);
+        }
+        break;
     default:
         break;
     }
+}
+
+void setShownAppsExempt(WindowState& state, bool exempt)
+{
+    if (state.visibleRows.empty()) {
+        return;
+    }
+    for (std::uint64_t index : state.visibleRows) {
+        state.apps[index].exempt = exempt;
+    }
+    // One change of the user's, told once: the check marks follow without
+    // their notifications counting as ticks of their own.
+    showExemptStates(state);
+    SetWindowTextW(state.statusLabel, texts::settingsChanged);
 }
 
 void setExpanded(WindowState& state, bool expanded)

@@ -2,8 +2,14 @@
 
 #include "model/window_state.h"
 
-// WM_COMMAND from the controls (and IDCANCEL from Esc).
+// WM_COMMAND from the controls and the list's context menu (and IDCANCEL
+// from Esc).
 void onCommand(WindowState& state, int controlId, int notificationCode);
+
+// The list's context menu commands: every row the list shows now becomes
+// ticked or unticked, as if by hand; hidden rows, the recommended app and the
+// kept SIDs are left alone.
+void setShownAppsExempt(WindowState& state, bool exempt);
 
 // Switches between compact mode and expanded mode. Expanding keeps the
 // window's position unless its bottom would leave its monitor's work area;

@@ -89,4 +89,23 @@ TEST_F(Saving, AnAppTheSystemRefusesIsNamedAndEverythingElseIsSaved)
     EXPECT_EQ(rows(), (std::vector<ListRow>{{L"Spotify Music", true}, {L"Telegram Desktop", false}, {L"天气", true}}));
 }
 
+// The context menu's command, posted as the menu posts it: every row the
+// search shows is ticked, the rest stays as it was.
+TEST_F(Saving, TickingEveryShownAppTicksTheSearchResultsOnly)
+{
+    writeStore(smallStore());
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(setExpanded(true));
+    typeText(control(searchEditId), L"tele");
+    ASSERT_TRUE(waitUntil([&] { return rows() == std::vector<ListRow>{{L"Telegram Desktop", false}}; }));
+
+    PostMessageW(run_.window(), WM_COMMAND, MAKEWPARAM(tickAllShownId, 0), 0);
+    ASSERT_TRUE(statusBecomes(texts::settingsChanged));
+    click(control(applyButtonId));
+    ASSERT_TRUE(statusBecomes(texts::saved));
+
+    EXPECT_EQ(exemptionsIn(storeBytes()), sorted({rawSidHex, orphanSid, telegramSid, weatherSid}));
+    EXPECT_FALSE(isChecked(control(recommendedCheckId)));
+}
+
 } // namespace

@@ -1,8 +1,11 @@
 #include "support/catalog_fixture.h"
 
 #include "ui/commands.h"
+#include "ui/list_context_menu.h"
 
 #include <commctrl.h>
+
+#include <thread>
 
 namespace {
 
@@ -252,6 +255,129 @@ TEST_F(Commands, CloseCommandDestroysTheWindowAndPostsQuit)
     MSG message = {};
     EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(message.wParam, 0u);
+}
+
+// Counts what is written to the status line while it lives.
+class StatusTextCount {
+public:
+    explicit StatusTextCount(HWND label)
+        : label_(label), previous_(reinterpret_cast<WNDPROC>(
+                             SetWindowLongPtrW(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&counting))))
+    {
+        count_ = 0;
+        previous = previous_;
+    }
+    StatusTextCount(const StatusTextCount&) = delete;
+    StatusTextCount& operator=(const StatusTextCount&) = delete;
+    ~StatusTextCount() { SetWindowLongPtrW(label_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_)); }
+
+    int count() const { return count_; }
+
+private:
+    static LRESULT CALLBACK counting(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == WM_SETTEXT) {
+            ++count_;
+        }
+        return CallWindowProcW(previous, window, message, wParam, lParam);
+    }
+
+    static inline int count_ = 0;
+    static inline WNDPROC previous = nullptr;
+    HWND label_;
+    WNDPROC previous_;
+};
+
+// Catalog order: Alpha, Alpine, Beta, ChatGPT (recommended); "alp" shows
+// Alpha and Alpine.
+TEST_F(Commands, TickingAllShownRowsLeavesHiddenRowsAndTheRecommendedAppAlone)
+{
+    addApp(4, L"Alpine");
+    TestWindow& window = openCatalog();
+    window.setSearchText(L"alp");
+    ASSERT_EQ(window.rowCount(), 2);
+    const StatusTextCount statusTexts(state().statusLabel);
+
+    window.command(tickAllShownId, 0);
+
+    EXPECT_EQ(exemptFlags(), (std::vector<bool>{true, true, false, false}));
+    EXPECT_TRUE(window.rowChecked(0));
+    EXPECT_TRUE(window.rowChecked(1));
+    EXPECT_EQ(status(), texts::settingsChanged);
+    EXPECT_EQ(statusTexts.count(), 1) << "one status text per command";
+
+    window.setSearchText(L"");
+    window.command(untickAllShownId, 0);
+    EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false, false}));
+}
+
+TEST_F(Commands, UntickingAllShownRowsThenApplyingKeepsOnlyWhatTheWindowDoesNotShow)
+{
+    addExemption(1);
+    addExemption(2);
+    addExemption(3);
+    addExemption(77);
+    TestWindow& window = openCatalog();
+
+    window.command(untickAllShownId, 0);
+    window.command(applyButtonId);
+
+    EXPECT_EQ(fake().writes.back().texts(), (std::vector<std::wstring>{appContainerSid(77), appContainerSid(1)}));
+}
+
+TEST_F(Commands, BothMenuItemsAreGreyedWhileTheListShowsNoRows)
+{
+    TestWindow& window = openCatalog();
+    for (const bool empty : {false, true}) {
+        window.setSearchText(empty ? L"no such app" : L"");
+        const OwnedMenu menu = buildListContextMenu(state());
+        ASSERT_TRUE(menu);
+        EXPECT_EQ(GetMenuItemCount(menu.get()), 2);
+        for (const int id : {tickAllShownId, untickAllShownId}) {
+            EXPECT_EQ((GetMenuState(menu.get(), static_cast<UINT>(id), MF_BYCOMMAND) & MF_GRAYED) != 0, empty) << id;
+        }
+    }
+    const std::wstring before = status();
+    window.command(tickAllShownId, 0);
+    EXPECT_EQ(status(), before) << "nothing to change";
+}
+
+// The menu opened from the keyboard (Shift+F10, the menu key) appears at the
+// focused row; its first item, chosen with the keys, ticks every shown row.
+TEST_F(Commands, MenuFromTheKeyboardOpensAtTheFocusedRowAndItsItemsTick)
+{
+    TestWindow& window = openCatalog();
+    SetWindowPos(state().window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
+    window.command(moreAppsButtonId);
+    LVITEMW focus = {};
+    focus.stateMask = LVIS_FOCUSED;
+    focus.state = LVIS_FOCUSED;
+    SendMessageW(state().appList, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&focus));
+    RECT row = {};
+    row.left = LVIR_BOUNDS;
+    SendMessageW(state().appList, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row));
+    MapWindowPoints(state().appList, nullptr, reinterpret_cast<POINT*>(&row), 2);
+
+    RECT menuPlace = {};
+    std::thread chooser([&menuPlace] {
+        for (int attempt = 0; attempt < 500; ++attempt) {
+            HWND menu = FindWindowW(L"#32768", nullptr);
+            if (menu && IsWindowVisible(menu)) {
+                GetWindowRect(menu, &menuPlace);
+                PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+                PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+                return;
+            }
+            Sleep(10);
+        }
+    });
+    SendMessageW(state().window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(state().appList), MAKELPARAM(-1, -1));
+    chooser.join();
+    pumpMessages();
+
+    EXPECT_EQ(menuPlace.left, row.left);
+    EXPECT_EQ(menuPlace.top, row.bottom);
+    EXPECT_EQ(exemptFlags(), (std::vector<bool>{true, true, false}));
 }
 
 } // namespace
