@@ -101,14 +101,51 @@ void adoptWrittenList(WindowState& state, SavePlan& plan, const std::vector<bool
     showExemptStates(state);
 }
 
-std::vector<bool> markedEntries(std::size_t entryCount, const std::vector<std::size_t>& additions,
+// `entries` with the given additions (indices into `additions`) marked too.
+std::vector<bool> withAdditions(std::vector<bool> entries, const std::vector<std::size_t>& additions,
                                 const std::vector<std::size_t>& chosen)
 {
-    std::vector<bool> marks(entryCount, false);
     for (std::size_t addition : chosen) {
-        marks[additions[addition]] = true;
+        entries[additions[addition]] = true;
     }
-    return marks;
+    return entries;
+}
+
+// The system refused the whole list, which holds additions of the user's:
+// find which of them it refuses and keep the rest.
+void saveAroundRefusals(WindowState& state, SavePlan& plan, const SidsToWrite& sids, DWORD firstFailure)
+{
+    std::vector<bool> withoutAdditions = plan.exempt;
+    for (std::size_t entry : plan.additions) {
+        withoutAdditions[entry] = false;
+    }
+    const RefusalSearch search =
+        findRefusedAdditions(plan.additions.size(), [&](const std::vector<std::size_t>& chosen) {
+            return sids.write(plan.binarySids, withAdditions(withoutAdditions, plan.additions, chosen));
+        });
+    if (!search.restWritten) {
+        reportFailedWrite(state, firstFailure);
+        return;
+    }
+    const std::vector<bool> written = withAdditions(withoutAdditions, plan.additions, search.accepted);
+    if (search.failure != ERROR_SUCCESS) {
+        // Undecided and refused additions alike stay the user's changes: the
+        // failure is what the user is told about.
+        std::vector<std::size_t> unwritten = search.undecided;
+        unwritten.insert(unwritten.end(), search.refused.begin(), search.refused.end());
+        const std::vector<bool> pending =
+            withAdditions(std::vector<bool>(state.apps.size(), false), plan.additions, unwritten);
+        adoptWrittenList(state, plan, written, pending);
+        reportFailedWrite(state, search.failure);
+        return;
+    }
+    std::vector<std::wstring> refusedNames;
+    for (std::size_t addition : search.refused) {
+        refusedNames.push_back(state.apps[plan.additions[addition]].displayName);
+    }
+    adoptWrittenList(state, plan, written, std::vector<bool>(state.apps.size(), false));
+    SetWindowTextW(state.statusLabel, refusalStatusText(refusedNames).c_str());
+    MessageBoxW(state.window, refusalMessageText(refusedNames).c_str(), texts::windowCaption, MB_OK | MB_ICONWARNING);
 }
 
 } // namespace
@@ -133,53 +170,14 @@ void saveExemptionList(WindowState& state)
         return;
     }
 
-    const std::vector<bool> none(state.apps.size(), false);
     const DWORD result = sids.write(plan.binarySids, plan.exempt);
     if (result == ERROR_SUCCESS) {
-        adoptWrittenList(state, plan, plan.exempt, none);
+        adoptWrittenList(state, plan, plan.exempt, std::vector<bool>(state.apps.size(), false));
         SetWindowTextW(state.statusLabel, texts::saved);
-    } else if (result != ERROR_INVALID_PARAMETER || plan.additions.empty()) {
-        reportFailedWrite(state, result);
+    } else if (result == ERROR_INVALID_PARAMETER && !plan.additions.empty()) {
+        saveAroundRefusals(state, plan, sids, result);
     } else {
-        // The system refuses the whole list when it holds an app it will not
-        // exempt: find which of the user's additions it refuses, keep the rest.
-        std::vector<bool> withoutAdditions = plan.exempt;
-        for (std::size_t entry : plan.additions) {
-            withoutAdditions[entry] = false;
-        }
-        const RefusalSearch search =
-            findRefusedAdditions(plan.additions.size(), [&](const std::vector<std::size_t>& chosen) {
-                std::vector<bool> written = withoutAdditions;
-                for (std::size_t addition : chosen) {
-                    written[plan.additions[addition]] = true;
-                }
-                return sids.write(plan.binarySids, written);
-            });
-        if (!search.restWritten) {
-            reportFailedWrite(state, result);
-        } else {
-            std::vector<bool> written = withoutAdditions;
-            for (std::size_t addition : search.accepted) {
-                written[plan.additions[addition]] = true;
-            }
-            if (search.failure != ERROR_SUCCESS) {
-                // Undecided and refused additions alike stay the user's
-                // changes: the failure is what the user is told about.
-                std::vector<std::size_t> unwritten = search.undecided;
-                unwritten.insert(unwritten.end(), search.refused.begin(), search.refused.end());
-                adoptWrittenList(state, plan, written, markedEntries(state.apps.size(), plan.additions, unwritten));
-                reportFailedWrite(state, search.failure);
-            } else {
-                std::vector<std::wstring> refusedNames;
-                for (std::size_t addition : search.refused) {
-                    refusedNames.push_back(state.apps[plan.additions[addition]].displayName);
-                }
-                adoptWrittenList(state, plan, written, none);
-                SetWindowTextW(state.statusLabel, refusalStatusText(refusedNames).c_str());
-                MessageBoxW(state.window, refusalMessageText(refusedNames).c_str(), texts::windowCaption,
-                            MB_OK | MB_ICONWARNING);
-            }
-        }
+        reportFailedWrite(state, result);
     }
     EnableWindow(state.applyButton, TRUE);
 }

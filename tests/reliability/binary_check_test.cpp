@@ -75,14 +75,8 @@ public:
     std::vector<std::string> importedDlls() const
     {
         std::vector<std::string> names;
-        const IMAGE_DATA_DIRECTORY& imports = directory(IMAGE_DIRECTORY_ENTRY_IMPORT);
-        for (std::size_t offset = fileOffset(imports.VirtualAddress); offset != 0;
-             offset += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
-            const auto* descriptor = at<IMAGE_IMPORT_DESCRIPTOR>(offset);
-            if (!descriptor || descriptor->Name == 0) {
-                break;
-            }
-            names.push_back(text(descriptor->Name));
+        for (const IMAGE_IMPORT_DESCRIPTOR& descriptor : importDescriptors()) {
+            names.push_back(text(descriptor.Name));
         }
         return names;
     }
@@ -91,18 +85,11 @@ public:
     std::vector<std::string> functionsImportedFrom(const std::string& dll) const
     {
         std::vector<std::string> names;
-        const IMAGE_DATA_DIRECTORY& imports = directory(IMAGE_DIRECTORY_ENTRY_IMPORT);
-        for (std::size_t offset = fileOffset(imports.VirtualAddress); offset != 0;
-             offset += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
-            const auto* descriptor = at<IMAGE_IMPORT_DESCRIPTOR>(offset);
-            if (!descriptor || descriptor->Name == 0) {
-                break;
-            }
-            if (lowerCase(text(descriptor->Name)) != dll) {
+        for (const IMAGE_IMPORT_DESCRIPTOR& descriptor : importDescriptors()) {
+            if (lowerCase(text(descriptor.Name)) != dll) {
                 continue;
             }
-            const DWORD lookups = descriptor->OriginalFirstThunk ? descriptor->OriginalFirstThunk
-                                                                 : descriptor->FirstThunk;
+            const DWORD lookups = descriptor.OriginalFirstThunk ? descriptor.OriginalFirstThunk : descriptor.FirstThunk;
             for (std::size_t entry = fileOffset(lookups); entry != 0; entry += sizeof(IMAGE_THUNK_DATA64)) {
                 const auto* lookup = at<IMAGE_THUNK_DATA64>(entry);
                 if (!lookup || lookup->u1.AddressOfData == 0) {
@@ -133,6 +120,21 @@ public:
     }
 
 private:
+    std::vector<IMAGE_IMPORT_DESCRIPTOR> importDescriptors() const
+    {
+        std::vector<IMAGE_IMPORT_DESCRIPTOR> descriptors;
+        const IMAGE_DATA_DIRECTORY& imports = directory(IMAGE_DIRECTORY_ENTRY_IMPORT);
+        for (std::size_t offset = fileOffset(imports.VirtualAddress); offset != 0;
+             offset += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+            const auto* descriptor = at<IMAGE_IMPORT_DESCRIPTOR>(offset);
+            if (!descriptor || descriptor->Name == 0) {
+                break;
+            }
+            descriptors.push_back(*descriptor);
+        }
+        return descriptors;
+    }
+
     template <typename Record>
     const Record* at(std::size_t offset) const
     {

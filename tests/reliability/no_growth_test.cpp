@@ -57,24 +57,12 @@ protected:
     {
         SendMessageW(state().window, WM_PAINT, 0, 0);
         for (HWND button : {state().moreAppsButton, state().refreshButton, state().applyButton, state().closeButton}) {
-            ASSERT_EQ(drawButton(canvas, button, itemState), TRUE);
+            ASSERT_EQ(drawButtonInto(canvas, button, itemState), TRUE);
         }
         for (HWND control = GetWindow(state().window, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
             SendMessageW(state().window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(canvas.context()),
                          reinterpret_cast<LPARAM>(control));
         }
-    }
-
-    LRESULT drawButton(DibCanvas& canvas, HWND button, UINT itemState)
-    {
-        DRAWITEMSTRUCT item = {};
-        item.CtlType = ODT_BUTTON;
-        item.CtlID = static_cast<UINT>(GetDlgCtrlID(button));
-        item.hwndItem = button;
-        item.hDC = canvas.context();
-        item.rcItem = {0, 0, canvas.width(), canvas.height()};
-        item.itemState = itemState;
-        return SendMessageW(state().window, WM_DRAWITEM, item.CtlID, reinterpret_cast<LPARAM>(&item));
     }
 };
 
@@ -155,11 +143,11 @@ TEST_F(NoGrowth, TwentyThousandPaintsAndButtonDrawingsKeepTheRightColours)
     EXPECT_EQ(client.pixel(34, 236), palette::panel); // status card
     EXPECT_EQ(client.pixel(560, 200), palette::accent); // apply button
     EXPECT_EQ(client.pixel(230, 200), palette::white); // refresh button
-    drawButton(canvas, state().applyButton, 0);
+    drawButtonInto(canvas, state().applyButton, 0);
     EXPECT_EQ(canvas.pixel(0, 25), palette::background);
     EXPECT_EQ(canvas.pixel(8, 25), palette::accent);
     EXPECT_GT(canvas.inkWidth(RECT{20, 5, 180, 45}, palette::accent), 10) << "label text";
-    drawButton(canvas, state().refreshButton, 0);
+    drawButtonInto(canvas, state().refreshButton, 0);
     EXPECT_EQ(canvas.pixel(1, 25), palette::panelOutline);
     EXPECT_EQ(canvas.pixel(8, 25), palette::white);
     EXPECT_GT(canvas.inkWidth(RECT{20, 5, 180, 45}, palette::white), 10) << "label text";

@@ -82,3 +82,15 @@ void DibCanvas::capture(HWND window)
     BitBlt(context_, 0, 0, width_, height_, source, 0, 0, SRCCOPY);
     ReleaseDC(window, source);
 }
+
+LRESULT drawButtonInto(const DibCanvas& canvas, HWND button, UINT itemState)
+{
+    DRAWITEMSTRUCT item = {};
+    item.CtlType = ODT_BUTTON;
+    item.CtlID = static_cast<UINT>(GetDlgCtrlID(button));
+    item.hwndItem = button;
+    item.hDC = canvas.context();
+    item.rcItem = {0, 0, canvas.width(), canvas.height()};
+    item.itemState = itemState;
+    return SendMessageW(GetParent(button), WM_DRAWITEM, item.CtlID, reinterpret_cast<LPARAM>(&item));
+}

@@ -31,3 +31,7 @@ private:
     HGDIOBJ previous_ = nullptr;
     const DWORD* bits_ = nullptr;
 };
+
+// Has the owner-drawn `button`'s parent draw it across the whole canvas in
+// `itemState` (WM_DRAWITEM), and returns the parent's answer.
+LRESULT drawButtonInto(const DibCanvas& canvas, HWND button, UINT itemState);

@@ -52,16 +52,9 @@ protected:
         COLORREF text;
     };
 
-    void drawButton(Canvas& canvas, HWND button, UINT itemState)
+    void drawButton(const Canvas& canvas, HWND button, UINT itemState)
     {
-        DRAWITEMSTRUCT item = {};
-        item.CtlType = ODT_BUTTON;
-        item.CtlID = static_cast<UINT>(GetDlgCtrlID(button));
-        item.hwndItem = button;
-        item.hDC = canvas.context();
-        item.rcItem = {0, 0, Canvas::width, Canvas::height};
-        item.itemState = itemState;
-        ASSERT_EQ(SendMessageW(state().window, WM_DRAWITEM, item.CtlID, reinterpret_cast<LPARAM>(&item)), TRUE);
+        ASSERT_EQ(drawButtonInto(canvas, button, itemState), TRUE);
     }
 
     void expectButtonLook(HWND button, UINT itemState, Look look)
