@@ -3,9 +3,11 @@
 #include "model/resource_ids.h"
 #include "model/window_state.h"
 #include "model/window_table.h"
+#include "ui/closing.h"
 #include "ui/commands.h"
 #include "ui/create_controls.h"
 #include "ui/drawing.h"
+#include "ui/keyboard_focus.h"
 #include "ui/list_context_menu.h"
 
 #include <commctrl.h>
@@ -14,11 +16,6 @@
 #include <memory>
 
 namespace {
-
-WindowState* stateOf(HWND window)
-{
-    return reinterpret_cast<WindowState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-}
 
 void onCreate(HWND window)
 {
@@ -43,7 +40,7 @@ void onDestroy(HWND window, WindowState* state)
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    WindowState* state = stateOf(window);
+    WindowState* state = windowStateOf(window);
     switch (message) {
     case WM_CREATE:
         onCreate(window);
@@ -52,8 +49,28 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         onDestroy(window, state);
         return 0;
     case WM_CLOSE:
-        DestroyWindow(window);
+        // Posted by another program, or by DefWindowProcW for the user's
+        // SC_CLOSE when there is no state.
+        if (state) {
+            closeAtOutsideRequest(*state);
+        } else {
+            DestroyWindow(window);
+        }
         return 0;
+    case WM_SYSCOMMAND:
+        // The caption's close box, Alt+F4 and the system menu: the user's own.
+        if (state && (wParam & 0xFFF0) == SC_CLOSE) {
+            closeAtUserRequest(*state);
+            return 0;
+        }
+        break;
+    case WM_ACTIVATE:
+        // A minimised window takes no focus, as DefWindowProcW has it.
+        if (state && !HIWORD(wParam)) {
+            onActivate(*state, LOWORD(wParam) != WA_INACTIVE);
+            return 0;
+        }
+        break;
     case WM_NOTIFY:
         if (state && lParam) {
             onListItemChanged(*state, reinterpret_cast<const NMHDR*>(lParam));

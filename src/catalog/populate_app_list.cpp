@@ -1,6 +1,7 @@
 #include "catalog/populate_app_list.h"
 
 #include "catalog/recommended_app.h"
+#include "model/window_table.h"
 
 #include <commctrl.h>
 
@@ -28,13 +29,27 @@ void showCheckMark(HWND list, int row, bool checked)
     SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&checkState));
 }
 
+// The box takes no more than the limit from the keyboard, but a text set
+// otherwise may be longer: the query is its first units, and never half of a
+// surrogate pair cut at the limit.
+std::wstring searchQuery(HWND searchEdit)
+{
+    wchar_t buffer[texts::searchTextLimit + 2] = {};
+    GetWindowTextW(searchEdit, buffer, texts::searchTextLimit + 2);
+    std::wstring_view query(buffer);
+    if (query.size() > static_cast<std::size_t>(texts::searchTextLimit)) {
+        const bool pairCut = IS_HIGH_SURROGATE(query[texts::searchTextLimit - 1]) &&
+                             IS_LOW_SURROGATE(query[texts::searchTextLimit]);
+        query = query.substr(0, static_cast<std::size_t>(texts::searchTextLimit) - (pairCut ? 1 : 0));
+    }
+    return lowerCase(query);
+}
+
 } // namespace
 
 void populateAppList(WindowState& state)
 {
-    wchar_t buffer[256] = {};
-    GetWindowTextW(state.searchEdit, buffer, 256);
-    const std::wstring query = lowerCase(buffer);
+    const std::wstring query = searchQuery(state.searchEdit);
 
     state.populating = true;
     SendMessageW(state.appList, LVM_DELETEALLITEMS, 0, 0);
@@ -43,7 +58,8 @@ void populateAppList(WindowState& state)
     std::wstring folded;
     for (std::size_t i = 0; i < state.apps.size(); ++i) {
         const AppEntry& entry = state.apps[i];
-        if (entry.recommended) {
+        // The app behind the recommended box has its own control.
+        if (static_cast<std::int64_t>(i) == state.recommendedIndex) {
             continue;
         }
         if (!query.empty() && !foldedContains(entry.displayName, query, folded) &&

@@ -2,9 +2,10 @@
 
 #include "model/window_state.h"
 
-// Rebuilds the list from empty: every entry that is not recommended and whose
-// display name or container name contains the search text, with its check box
-// drawn from the entry's exempt flag. Rows and visibleRows stay in step.
+// Rebuilds the list from empty: every entry but the one bound to the
+// recommended box whose display name or container name contains the search
+// text, with its check box drawn from the entry's exempt flag. Rows and
+// visibleRows stay in step.
 void populateAppList(WindowState& state);
 
 // Sets the check marks of the listed rows and the recommended check box from

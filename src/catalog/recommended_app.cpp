@@ -1,5 +1,6 @@
 #include "catalog/recommended_app.h"
 
+#include "catalog/sort_catalog.h"
 #include "model/window_table.h"
 
 namespace {
@@ -58,15 +59,28 @@ bool isRecommendedApp(std::wstring_view displayName, std::wstring_view container
            containsKeyword(packageFullName, L"chatgpt");
 }
 
-void bindRecommendedApp(WindowState& state)
+std::int32_t chooseRecommendedEntry(const std::vector<AppEntry>& apps)
 {
-    state.recommendedIndex = -1;
-    for (std::size_t i = 0; i < state.apps.size(); ++i) {
-        if (state.apps[i].recommended) {
-            state.recommendedIndex = static_cast<std::int32_t>(i);
-            break;
+    const auto bindsBefore = [](const AppEntry& candidate, const AppEntry& chosen) {
+        if (candidate.packageMatch != chosen.packageMatch) {
+            return candidate.packageMatch;
+        }
+        const int order = compareDisplayNames(candidate.displayName, chosen.displayName);
+        return order != 0 ? order < 0 : candidate.sidString < chosen.sidString;
+    };
+    std::int32_t chosen = -1;
+    for (std::size_t i = 0; i < apps.size(); ++i) {
+        if (apps[i].recommended &&
+            (chosen < 0 || bindsBefore(apps[i], apps[static_cast<std::size_t>(chosen)]))) {
+            chosen = static_cast<std::int32_t>(i);
         }
     }
+    return chosen;
+}
+
+void bindRecommendedApp(WindowState& state)
+{
+    state.recommendedIndex = chooseRecommendedEntry(state.apps);
     if (state.recommendedIndex < 0) {
         SetWindowTextW(state.recommendedCheck, texts::recommendedMissing);
         SendMessageW(state.recommendedCheck, BM_SETCHECK, BST_UNCHECKED, 0);

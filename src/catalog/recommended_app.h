@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The start-up locale's case folding: only A-Z become a-z; accented, Greek,
 // Cyrillic and fullwidth letters stay as they are.
@@ -21,6 +22,14 @@ bool isRecommendedPackage(std::wstring_view containerName, std::wstring_view pac
 bool isRecommendedApp(std::wstring_view displayName, std::wstring_view containerName,
                       std::wstring_view packageFullName);
 
-// Binds the recommended check box to the first recommended entry of the
-// ordered catalog and sets its caption, enabled state and check mark.
+// The entry the recommended box stands for, or -1 when no entry is
+// recommended. The package itself wins over an app that only mentions
+// ChatGPT, so that a look-alike can never take its place; among matches of
+// the same kind the first in display order, and among equal names the
+// lowest SID, so that every refresh binds the same app.
+std::int32_t chooseRecommendedEntry(const std::vector<AppEntry>& apps);
+
+// Binds the recommended box to the chosen entry and sets its caption, enabled
+// state and check mark. The box is disabled while no entry is bound; every
+// recommended entry that is not bound is listed like any other app.
 void bindRecommendedApp(WindowState& state);

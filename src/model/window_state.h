@@ -16,6 +16,10 @@ struct AppEntry {
     std::wstring sidString;
     bool exempt = false;
     bool recommended = false;
+    // The app is the very package the recommended box stands for (by family
+    // or full name), not merely a name that mentions it: it is bound to the
+    // box before any app that matches by keyword only.
+    bool packageMatch = false;
     // Whether the system's list held the app when the window last read or
     // wrote it. An entry whose exempt differs was changed by the user; a save
     // applies only those changes on top of the list as it is then.
@@ -50,10 +54,29 @@ struct WindowState {
     OwnedBrush panelBrush;
 
     bool expanded = false;
+    // How much shorter than the table's expanded window the window is, to fit
+    // a work area lower than that; the list gives up the height and
+    // everything below it moves up. 0 in compact mode.
+    int listShortening = 0;
     // Set while a load runs or the list is refilled: the list's own change
     // notifications and search-box changes are ignored meanwhile.
     bool populating = false;
     std::int32_t recommendedIndex = -1;
+
+    // A save or the close question is waiting in a message box, whose modal
+    // loop lets other messages in. A close request meanwhile only sets
+    // closePending; the window closes once that operation has returned, so
+    // the record is never freed under it.
+    bool inModalLoop = false;
+    bool closePending = false;
+
+    // The control that had the focus last, given it back when the window is
+    // activated again, as a dialog does.
+    HWND lastFocusedControl = nullptr;
+    // A control that was disabled while it had the focus: the focus waits on
+    // the main window, where the keyboard keeps working, and returns to the
+    // control when it is enabled again.
+    HWND focusParkedFrom = nullptr;
 
     std::vector<HWND> advancedControls;
     std::vector<AppEntry> apps;
@@ -64,3 +87,10 @@ struct WindowState {
     // than silently dropped.
     std::vector<std::vector<BYTE>> retainedBinarySids;
 };
+
+// The record behind a main window, or null before WM_CREATE and after
+// WM_DESTROY (and for any other window).
+inline WindowState* windowStateOf(HWND mainWindow)
+{
+    return reinterpret_cast<WindowState*>(GetWindowLongPtrW(mainWindow, GWLP_USERDATA));
+}

@@ -14,6 +14,19 @@ struct Box {
     int height;
 };
 
+constexpr Box shortenedBy(Box box, int shortening)
+{
+    return {box.x, box.y, box.width, box.height - shortening};
+}
+constexpr Box movedUpBy(Box box, int distance)
+{
+    return {box.x, box.y - distance, box.width, box.height};
+}
+constexpr RECT movedUpBy(RECT rect, int distance)
+{
+    return {rect.left, rect.top - distance, rect.right, rect.bottom - distance};
+}
+
 namespace layout {
 
 inline constexpr int windowWidth = 720;
@@ -43,6 +56,14 @@ inline constexpr RECT expandedStatusCard = {28, 612, 676, 668};
 inline constexpr int statusCardCorner = 12;
 inline constexpr int buttonCorner = 10;
 inline constexpr int buttonFocusInset = 4;
+
+// An expanded window on a work area lower than expandedWindowHeight (a laptop
+// screen at 150 %, which the DPI-unaware program sees as 1280 x 720 less the
+// taskbar) takes the work area's height. The list, the one control that
+// scrolls, gives up the difference, down to this height; the status card,
+// the status line and the close button move up with its bottom.
+inline constexpr int minimumAppListHeight = 120;
+inline constexpr int maximumListShortening = appList.height - minimumAppListHeight;
 
 } // namespace layout
 
@@ -91,6 +112,8 @@ inline constexpr wchar_t refresh[] = L"刷新";
 inline constexpr wchar_t apply[] = L"应用设置";
 inline constexpr wchar_t close[] = L"关闭";
 inline constexpr wchar_t searchCue[] = L"搜索应用";
+// The longest search text, in UTF-16 units; the box takes no more.
+inline constexpr int searchTextLimit = 255;
 inline constexpr wchar_t appColumn[] = L"应用";
 inline constexpr wchar_t unnamedApp[] = L"未命名应用";
 inline constexpr wchar_t tickAllShown[] = L"勾选全部显示的应用";
@@ -107,6 +130,14 @@ inline constexpr wchar_t loadedAfterCount[] = L" 个应用。勾选后点击“�
 inline constexpr wchar_t settingsChanged[] = L"设置已更改，请点击“应用设置”保存。";
 inline constexpr wchar_t saving[] = L"正在保存…";
 inline constexpr wchar_t saved[] = L"设置已保存。现在可以返回Orva使用代理。";
+// A save after which apps the user did not touch stand otherwise than the
+// window showed before the press, because another program changed them: the
+// first sentence (or the refusal's), then the number of such apps between
+// the other two. The hint to go and use the proxy is left out: it may not
+// hold for them.
+inline constexpr wchar_t savedFirstSentence[] = L"设置已保存。";
+inline constexpr wchar_t outsideBeforeCount[] = L"其他程序同时更改了 ";
+inline constexpr wchar_t outsideAfterCount[] = L" 个应用的设置，列表已更新为系统当前的状态。";
 inline constexpr wchar_t saveFailed[] = L"保存失败：";
 inline constexpr wchar_t unreadableSid[] = L"无法读取应用标识。";
 
@@ -121,6 +152,9 @@ inline constexpr wchar_t refusedEnd[] = L"。";
 // twenty, and this line when there are more.
 inline constexpr wchar_t refusedBox[] = L"系统拒绝为以下应用开启回环代理，其余设置已保存：\n\n";
 inline constexpr wchar_t refusedBoxMore[] = L"……";
+
+// Asked when the user closes the window with changes not yet saved.
+inline constexpr wchar_t closeQuestion[] = L"设置已更改，尚未保存。关闭前保存吗？";
 
 // The message box of a failed save: the sentence, a blank line, the error.
 inline constexpr wchar_t saveFailedBox[] = L"无法保存回环代理设置。\n\n";

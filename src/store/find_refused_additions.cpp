@@ -22,7 +22,8 @@ void append(std::vector<std::size_t>& to, const std::vector<std::size_t>& from)
 RefusalSearch findRefusedAdditions(std::size_t additionCount, const WriteWithAdditions& write)
 {
     RefusalSearch search;
-    if (write({}) != ERROR_SUCCESS) {
+    if (const DWORD result = write({}); result != ERROR_SUCCESS) {
+        search.failure = result;
         return search;
     }
     search.restWritten = true;

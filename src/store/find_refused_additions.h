@@ -12,13 +12,14 @@ using WriteWithAdditions = std::function<DWORD(const std::vector<std::size_t>& a
 
 struct RefusalSearch {
     // The list without any addition was accepted; when false, nothing was
-    // written and the rest of the result is empty.
+    // written, `failure` is that write's code and the rest is empty.
     bool restWritten = false;
     std::vector<std::size_t> accepted;
     std::vector<std::size_t> refused;
     // Additions not yet decided when another error stopped the search.
     std::vector<std::size_t> undecided;
-    // That error, or ERROR_SUCCESS.
+    // The error of the write that failed last and stopped the search, or
+    // ERROR_SUCCESS.
     DWORD failure = ERROR_SUCCESS;
 };
 

@@ -93,8 +93,9 @@ bool loadCatalog(WindowState& state)
             if (entry.displayName.empty()) {
                 entry.displayName = texts::unnamedApp;
             }
-            entry.recommended =
-                isRecommendedApp(entry.displayName, entry.containerName, textOrEmpty(record.packageFullName));
+            const std::wstring packageFullName = textOrEmpty(record.packageFullName);
+            entry.recommended = isRecommendedApp(entry.displayName, entry.containerName, packageFullName);
+            entry.packageMatch = entry.recommended && isRecommendedPackage(entry.containerName, packageFullName);
             entry.exempt = configured.sidStrings.count(sidString) != 0;
             entry.baselineExempt = entry.exempt;
             entry.sidString = std::move(sidString);

@@ -14,6 +14,9 @@ SavePlan mergeExemptions(const ExemptionList& current, const std::vector<AppEntr
         const bool changedByUser = entry.exempt != entry.baselineExempt;
         const bool exempt = changedByUser ? entry.exempt : listed;
         plan.exempt.push_back(exempt);
+        if (exempt != entry.exempt) {
+            ++plan.changedOutside;
+        }
         if (exempt && !listed) {
             plan.additions.push_back(i);
         }

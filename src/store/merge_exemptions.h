@@ -22,6 +22,9 @@ struct SavePlan {
     // Entries written as exempt that the current list does not hold, in
     // catalog order: the only SIDs the system can refuse.
     std::vector<std::size_t> additions;
+    // Entries the user did not change whose state in the current list differs
+    // from what the window shows: another program changed them meanwhile.
+    std::size_t changedOutside = 0;
 };
 
 SavePlan mergeExemptions(const ExemptionList& current, const std::vector<AppEntry>& apps);

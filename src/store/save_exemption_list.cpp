@@ -8,7 +8,7 @@
 #include "store/loopback_api.h"
 #include "store/merge_exemptions.h"
 #include "store/read_exemption_list.h"
-#include "store/refusal_report.h"
+#include "store/save_report.h"
 
 #include <sddl.h>
 
@@ -113,7 +113,7 @@ std::vector<bool> withAdditions(std::vector<bool> entries, const std::vector<std
 
 // The system refused the whole list, which holds additions of the user's:
 // find which of them it refuses and keep the rest.
-void saveAroundRefusals(WindowState& state, SavePlan& plan, const SidsToWrite& sids, DWORD firstFailure)
+SaveOutcome saveAroundRefusals(WindowState& state, SavePlan& plan, const SidsToWrite& sids)
 {
     std::vector<bool> withoutAdditions = plan.exempt;
     for (std::size_t entry : plan.additions) {
@@ -124,8 +124,8 @@ void saveAroundRefusals(WindowState& state, SavePlan& plan, const SidsToWrite& s
             return sids.write(plan.binarySids, withAdditions(withoutAdditions, plan.additions, chosen));
         });
     if (!search.restWritten) {
-        reportFailedWrite(state, firstFailure);
-        return;
+        reportFailedWrite(state, search.failure);
+        return SaveOutcome::failed;
     }
     const std::vector<bool> written = withAdditions(withoutAdditions, plan.additions, search.accepted);
     if (search.failure != ERROR_SUCCESS) {
@@ -137,47 +137,53 @@ void saveAroundRefusals(WindowState& state, SavePlan& plan, const SidsToWrite& s
             withAdditions(std::vector<bool>(state.apps.size(), false), plan.additions, unwritten);
         adoptWrittenList(state, plan, written, pending);
         reportFailedWrite(state, search.failure);
-        return;
+        return SaveOutcome::failed;
     }
     std::vector<std::wstring> refusedNames;
     for (std::size_t addition : search.refused) {
         refusedNames.push_back(state.apps[plan.additions[addition]].displayName);
     }
     adoptWrittenList(state, plan, written, std::vector<bool>(state.apps.size(), false));
-    SetWindowTextW(state.statusLabel, refusalStatusText(refusedNames).c_str());
+    SetWindowTextW(state.statusLabel, refusalStatusText(refusedNames, plan.changedOutside).c_str());
     MessageBoxW(state.window, refusalMessageText(refusedNames).c_str(), texts::windowCaption, MB_OK | MB_ICONWARNING);
+    return SaveOutcome::savedWithRefusals;
 }
 
-} // namespace
-
-void saveExemptionList(WindowState& state)
+SaveOutcome readMergeAndWrite(WindowState& state)
 {
-    EnableWindow(state.applyButton, FALSE);
-    SetWindowTextW(state.statusLabel, texts::saving);
-
     ExemptionList current;
     if (const DWORD result = readExemptionList(current); result != ERROR_SUCCESS) {
         reportFailedWrite(state, result);
-        EnableWindow(state.applyButton, TRUE);
-        return;
+        return SaveOutcome::failed;
     }
     SavePlan plan = mergeExemptions(current, state.apps);
 
     SidsToWrite sids;
     if (!sids.convert(plan, state.apps)) {
         SetWindowTextW(state.statusLabel, (std::wstring(texts::saveFailed) + texts::unreadableSid).c_str());
-        EnableWindow(state.applyButton, TRUE);
-        return;
+        return SaveOutcome::failed;
     }
 
     const DWORD result = sids.write(plan.binarySids, plan.exempt);
     if (result == ERROR_SUCCESS) {
         adoptWrittenList(state, plan, plan.exempt, std::vector<bool>(state.apps.size(), false));
-        SetWindowTextW(state.statusLabel, texts::saved);
-    } else if (result == ERROR_INVALID_PARAMETER && !plan.additions.empty()) {
-        saveAroundRefusals(state, plan, sids, result);
-    } else {
-        reportFailedWrite(state, result);
+        SetWindowTextW(state.statusLabel, savedStatusText(plan.changedOutside).c_str());
+        return SaveOutcome::saved;
     }
+    if (result == ERROR_INVALID_PARAMETER && !plan.additions.empty()) {
+        return saveAroundRefusals(state, plan, sids);
+    }
+    reportFailedWrite(state, result);
+    return SaveOutcome::failed;
+}
+
+} // namespace
+
+SaveOutcome saveExemptionList(WindowState& state)
+{
+    EnableWindow(state.applyButton, FALSE);
+    SetWindowTextW(state.statusLabel, texts::saving);
+    const SaveOutcome outcome = readMergeAndWrite(state);
     EnableWindow(state.applyButton, TRUE);
+    return outcome;
 }

@@ -4,7 +4,8 @@
 #include "model/control_ids.h"
 #include "model/window_table.h"
 #include "store/load_catalog.h"
-#include "store/save_exemption_list.h"
+#include "ui/closing.h"
+#include "ui/keyboard_focus.h"
 
 #include <commctrl.h>
 
@@ -12,25 +13,50 @@
 
 namespace {
 
+bool workAreaOf(HWND window, RECT& work)
+{
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        return false;
+    }
+    work = monitor.rcWork;
+    return true;
+}
+
+// How much shorter the expanded window must be to fit the work area of its
+// monitor (a small screen, or a scaled one that the program, declaring no
+// DPI awareness, sees as small).
+int listShorteningFor(HWND window)
+{
+    RECT work = {};
+    if (!workAreaOf(window, work)) {
+        return 0;
+    }
+    const int room = static_cast<int>(work.bottom - work.top);
+    return std::clamp(layout::expandedWindowHeight - room, 0, layout::maximumListShortening);
+}
+
 // The window grows downwards when it expands. Where that would take its
-// bottom past the work area of its monitor (a small screen, or a scaled one
-// that the program, declaring no DPI awareness, sees as small), it moves up
-// just enough, never above the work area's top.
+// bottom past the work area, it moves up just enough, never above the work
+// area's top.
 void keepBottomInsideWorkArea(HWND window)
 {
     RECT place = {};
-    MONITORINFO monitor = {};
-    monitor.cbSize = sizeof(monitor);
-    if (!GetWindowRect(window, &place) ||
-        !GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    RECT work = {};
+    if (!GetWindowRect(window, &place) || !workAreaOf(window, work)) {
         return;
     }
-    const RECT& work = monitor.rcWork;
     if (place.bottom <= work.bottom) {
         return;
     }
     const LONG top = std::max(work.top, place.top - (place.bottom - work.bottom));
     SetWindowPos(window, nullptr, place.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void place(HWND control, const Box& box)
+{
+    SetWindowPos(control, nullptr, box.x, box.y, box.width, box.height, SWP_NOZORDER);
 }
 
 void onRecommendedCheckToggled(WindowState& state)
@@ -45,9 +71,12 @@ void onRecommendedCheckToggled(WindowState& state)
 void onCommand(WindowState& state, int controlId, int notificationCode)
 {
     switch (controlId) {
+    case IDOK:
+        pressFocusedButton(state);
+        break;
     case closeButtonId:
         if (notificationCode == BN_CLICKED) {
-            DestroyWindow(state.window);
+            closeAtUserRequest(state);
         }
         break;
     case recommendedCheckId:
@@ -72,7 +101,7 @@ void onCommand(WindowState& state, int controlId, int notificationCode)
         break;
     case applyButtonId:
         if (notificationCode == BN_CLICKED) {
-            saveExemptionList(state);
+            applySettings(state);
         }
         break;
     case tickAllShownId:
@@ -103,17 +132,21 @@ void setShownAppsExempt(WindowState& state, bool exempt)
 void setExpanded(WindowState& state, bool expanded)
 {
     state.expanded = expanded;
+    state.listShortening = expanded ? listShorteningFor(state.window) : 0;
+    const int shortening = state.listShortening;
     for (HWND control : state.advancedControls) {
         ShowWindow(control, expanded ? SW_SHOW : SW_HIDE);
     }
     SetWindowTextW(state.moreAppsButton, expanded ? texts::moreAppsExpanded : texts::moreAppsCollapsed);
     SetWindowPos(state.window, nullptr, 0, 0, layout::windowWidth,
-                 expanded ? layout::expandedWindowHeight : layout::compactWindowHeight, SWP_NOMOVE | SWP_NOZORDER);
+                 expanded ? layout::expandedWindowHeight - shortening : layout::compactWindowHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     if (expanded) {
         keepBottomInsideWorkArea(state.window);
     }
-    const Box status = expanded ? layout::expandedStatusLabel : layout::compactStatusLabel;
-    SetWindowPos(state.statusLabel, nullptr, status.x, status.y, status.width, status.height, SWP_NOZORDER);
+    place(state.appList, shortenedBy(layout::appList, shortening));
+    place(state.closeButton, movedUpBy(layout::closeButton, shortening));
+    place(state.statusLabel, expanded ? movedUpBy(layout::expandedStatusLabel, shortening) : layout::compactStatusLabel);
     // The status card moves with the mode, so the whole client area is repainted.
     InvalidateRect(state.window, nullptr, TRUE);
 }

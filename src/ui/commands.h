@@ -2,8 +2,8 @@
 
 #include "model/window_state.h"
 
-// WM_COMMAND from the controls and the list's context menu (and IDCANCEL
-// from Esc).
+// WM_COMMAND from the controls and the list's context menu, and from the
+// dialog keyboard handling: IDCANCEL for Esc, IDOK for Enter.
 void onCommand(WindowState& state, int controlId, int notificationCode);
 
 // The list's context menu commands: every row the list shows now becomes
@@ -13,7 +13,9 @@ void setShownAppsExempt(WindowState& state, bool exempt);
 
 // Switches between compact mode and expanded mode. Expanding keeps the
 // window's position unless its bottom would leave its monitor's work area;
-// then it moves up as far as needed and the work area's top allows.
+// then it moves up as far as needed and the work area's top allows. On a work
+// area lower than the expanded window, the window takes the work area's
+// height and the list gives up the difference.
 void setExpanded(WindowState& state, bool expanded);
 
 // WM_NOTIFY: records a tick or untick of a list row in its catalog entry.

@@ -5,6 +5,7 @@
 #include "model/window_table.h"
 #include "store/load_catalog.h"
 #include "ui/commands.h"
+#include "ui/keyboard_focus.h"
 
 #include <commctrl.h>
 
@@ -75,9 +76,11 @@ bool createControls(WindowState& state)
     setFont(state.titleLabel, state.titleFont.get());
     state.subtitleLabel = createChild(state, L"STATIC", texts::subtitle, 0, labelStyle, layout::subtitleLabel, 0);
     setFont(state.subtitleLabel, state.subtitleFont.get());
-    state.recommendedCheck =
-        createChild(state, L"BUTTON", texts::recommendedFound, 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX,
-                    layout::recommendedCheck, recommendedCheckId);
+    // Disabled until a load binds an app to it: a box that took clicks and
+    // stood for nothing would change nothing.
+    state.recommendedCheck = createChild(state, L"BUTTON", texts::recommendedFound, 0,
+                                         WS_CHILD | WS_VISIBLE | WS_DISABLED | WS_TABSTOP | BS_AUTOCHECKBOX,
+                                         layout::recommendedCheck, recommendedCheckId);
     state.moreAppsButton = createChild(state, L"BUTTON", texts::moreAppsCollapsed, 0, ownerDrawButtonStyle,
                                        layout::moreAppsButton, moreAppsButtonId);
     state.refreshButton =
@@ -92,6 +95,7 @@ bool createControls(WindowState& state)
                                    WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, layout::searchEdit,
                                    searchEditId);
     SendMessageW(state.searchEdit, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(texts::searchCue));
+    SendMessageW(state.searchEdit, EM_LIMITTEXT, texts::searchTextLimit, 0);
 
     state.appList = createChild(state, WC_LISTVIEWW, L"", WS_EX_CLIENTEDGE,
                                 WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
@@ -122,6 +126,14 @@ bool createControls(WindowState& state)
     setExplorerTheme(state.window);
     setExplorerTheme(state.searchEdit);
     setExplorerTheme(state.appList);
+
+    for (HWND control : {state.recommendedCheck, state.moreAppsButton, state.refreshButton, state.applyButton,
+                         state.searchEdit, state.appList, state.closeButton}) {
+        keepTrackOfFocus(control);
+    }
+    // Focus cues stay hidden until the keyboard is used, unless the window
+    // was opened from the keyboard, as for a dialog.
+    SendMessageW(state.window, WM_CHANGEUISTATE, MAKEWPARAM(UIS_INITIALIZE, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
 
     state.advancedControls = {state.searchEdit, state.appList, state.closeButton};
     setExpanded(state, false);

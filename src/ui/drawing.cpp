@@ -61,7 +61,9 @@ void paintWindow(WindowState& state)
     }
     fillRoundRect(context, layout::recommendedCard, layout::recommendedCardCorner, palette::highlight,
                   palette::highlightOutline);
-    fillRoundRect(context, state.expanded ? layout::expandedStatusCard : layout::compactStatusCard,
+    fillRoundRect(context,
+                  state.expanded ? movedUpBy(layout::expandedStatusCard, state.listShortening)
+                                 : layout::compactStatusCard,
                   layout::statusCardCorner, palette::panel, palette::panelOutline);
 }
 
@@ -88,7 +90,8 @@ bool drawOwnerButton(WindowState& state, const DRAWITEMSTRUCT* item)
         DrawTextW(context, label, -1, &shape, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     }
 
-    if (item->itemState & ODS_FOCUS) {
+    // ODS_NOFOCUSRECT: focus cues are hidden until the keyboard is used.
+    if ((item->itemState & ODS_FOCUS) && !(item->itemState & ODS_NOFOCUSRECT)) {
         RECT focus = shape;
         InflateRect(&focus, -layout::buttonFocusInset, -layout::buttonFocusInset);
         DrawFocusRect(context, &focus);

@@ -51,22 +51,43 @@ TEST(ContainsKeyword, FoldsTheTextButNotTheKeyword)
 
 using BindRecommendedApp = CatalogTest;
 
-TEST_F(BindRecommendedApp, KeywordMatchThatSortsFirstWinsAndTheOtherKeepsItsState)
+// A third-party app named after ChatGPT sorts before the real package, yet
+// the box stands for the package, and the look-alikes stay reachable in the
+// list like any other app.
+TEST_F(BindRecommendedApp, ThePackageWinsOverLookAlikesThatSortFirstAndTheyAreListed)
 {
-    addApp(1, L"Codex", L"OpenAI.Codex_2p2nqsd0c76g0");
-    addApp(2, L"ChatGPT", L"vendor.chatgpt");
-    addApp(3, L"Alpha");
+    addApp(1, L"ChatGPT", L"OpenAI.Codex_2p2nqsd0c76g0");
+    addApp(2, L"AI Chat for ChatGPT", L"vendor.aichat");
+    addApp(3, L"Alpha", L"vendor.ChatGPTClient");
     addExemption(1);
 
     TestWindow& window = open();
 
+    ASSERT_EQ(state().recommendedIndex, 2);
+    EXPECT_EQ(state().apps[2].sidString, appContainerSid(1));
+    EXPECT_EQ(SendMessageW(state().recommendedCheck, BM_GETCHECK, 0, 0), BST_CHECKED);
+    ASSERT_EQ(window.rowCount(), 2);
+    EXPECT_EQ(window.rowText(0), L"AI Chat for ChatGPT");
+    EXPECT_EQ(window.rowText(1), L"Alpha");
+}
+
+// Two look-alikes of the same name: the catalog keeps them in the order the
+// system gave, but the box binds the same one whatever that order.
+TEST_F(BindRecommendedApp, AmongEqualNamesARefreshBindsTheSameApp)
+{
+    addApp(5, L"ChatGPT");
+    addApp(4, L"chatgpt");
+    TestWindow& window = open();
+    ASSERT_EQ(state().apps[0].sidString, appContainerSid(5));
     ASSERT_EQ(state().recommendedIndex, 1);
-    EXPECT_EQ(state().apps[1].displayName, L"ChatGPT");
-    EXPECT_TRUE(state().apps[2].recommended);
-    EXPECT_TRUE(state().apps[2].exempt);
-    EXPECT_EQ(SendMessageW(state().recommendedCheck, BM_GETCHECK, 0, 0), BST_UNCHECKED);
-    ASSERT_EQ(window.rowCount(), 1);
-    EXPECT_EQ(window.rowText(0), L"Alpha");
+    EXPECT_EQ(window.rowText(0), L"ChatGPT");
+
+    std::swap(fake().appContainers[0], fake().appContainers[1]);
+    window.command(refreshButtonId);
+
+    ASSERT_EQ(state().apps[0].sidString, appContainerSid(4));
+    EXPECT_EQ(state().recommendedIndex, 0);
+    EXPECT_EQ(window.rowText(0), L"ChatGPT");
 }
 
 TEST_F(BindRecommendedApp, RebindingFollowsTheCatalogAfterEveryLoad)

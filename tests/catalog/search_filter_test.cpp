@@ -27,7 +27,8 @@ protected:
             const AppEntry& entry = state().apps[state().visibleRows[static_cast<std::size_t>(row)]];
             EXPECT_EQ(window.rowText(row), entry.displayName);
             EXPECT_EQ(window.rowChecked(row), entry.exempt) << row;
-            EXPECT_FALSE(entry.recommended);
+            EXPECT_NE(static_cast<std::int64_t>(state().visibleRows[static_cast<std::size_t>(row)]),
+                      state().recommendedIndex);
             result.push_back(window.rowText(row) + (window.rowChecked(row) ? L" [x]" : L""));
         }
         return result;
@@ -79,12 +80,21 @@ TEST_F(SearchFilter, SpacesArePartOfTheQueryAndLongQueriesMatchNothing)
     EXPECT_TRUE(rows(window).empty());
 }
 
-TEST_F(SearchFilter, OnlyTheFirst255UnitsOfTheSearchTextCount)
+// The box takes 255 units from the keyboard; a longer text set otherwise
+// counts up to there, and a pair cut at the limit is left out whole.
+TEST_F(SearchFilter, OnlyTheFirst255UnitsOfTheSearchTextCountAndNoHalfPair)
 {
     addApp(9, std::wstring(255, L'q') + L"tail");
+    addApp(8, std::wstring(254, L'q') + L"\xD83D");
     TestWindow& window = open();
+    EXPECT_EQ(SendMessageW(state().searchEdit, EM_GETLIMITTEXT, 0, 0), texts::searchTextLimit);
+
     window.setSearchText(std::wstring(255, L'q') + std::wstring(45, L'z'));
     EXPECT_EQ(rows(window).size(), 1u);
+
+    // Half a pair would match only the name that ends in that half.
+    window.setSearchText(std::wstring(254, L'q') + L"\xD83D\xDE00" + std::wstring(44, L'z'));
+    EXPECT_EQ(rows(window).size(), 2u);
 }
 
 TEST_F(SearchFilter, TicksSurviveFilteringAndShowAgain)

@@ -61,13 +61,15 @@ TEST_F(Startup, ListShowsResolvedNamesFallbacksAndTheExistingExemptions)
     EXPECT_EQ(checked, (std::vector<std::wstring>{L"Spotify Music", L"天气"}));
 }
 
-// A screen of 1024 x 768 of the test's own: a Wine virtual desktop of that
-// size, which the test's thread joins so that it sees the program's windows.
+// A screen of the test's own: a Wine virtual desktop of `size` ("1024x768"),
+// which the test's thread joins so that it sees the program's windows.
 class SmallScreen {
 public:
-    explicit SmallScreen(const wchar_t* name) : name_(name), previous_(GetThreadDesktop(GetCurrentThreadId()))
+    SmallScreen(const wchar_t* name, const std::wstring& size)
+        : name_(name), previous_(GetThreadDesktop(GetCurrentThreadId()))
     {
-        RegSetKeyValueW(HKEY_CURRENT_USER, desktopSizes, name, REG_SZ, L"1024x768", sizeof(L"1024x768"));
+        RegSetKeyValueW(HKEY_CURRENT_USER, desktopSizes, name, REG_SZ, size.c_str(),
+                        static_cast<DWORD>((size.size() + 1) * sizeof(wchar_t)));
         desktop_ = CreateDesktopW(name, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
         joined_ = desktop_ && SetThreadDesktop(desktop_);
     }
@@ -93,9 +95,68 @@ private:
     bool joined_ = false;
 };
 
+// A work area lower than the expanded window: a laptop at 150 % (1280 x 720
+// less the taskbar), and a netbook. Wine keeps the size of the last virtual
+// desktop made as the screen of every process started after it, so this runs
+// before the test below, whose 1024 x 768 is what the tests after them see. The window takes the work area's height
+// from its top, the list gives up the difference, and the status line and
+// the close button stay on screen; collapsing gives the compact window back.
+TEST_F(Startup, OnAWorkAreaLowerThanTheExpandedWindowEveryControlStaysOnScreen)
+{
+    for (const wchar_t* size : {L"1280x672", L"1024x600"}) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(size)));
+        const SmallScreen screen(L"OrvaLowScreen", size);
+        ASSERT_TRUE(screen.joined());
+        writeStore(testApps::smallStore());
+        ASSERT_TRUE(startProgram(testPaths().program, {}, screen.name()));
+        // This process keeps the work area of the first desktop it saw; the
+        // monitor's own is the new one's.
+        MONITORINFO monitor = {};
+        monitor.cbSize = sizeof(monitor);
+        ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(run_.window(), MONITOR_DEFAULTTONEAREST), &monitor));
+        const RECT work = monitor.rcWork;
+        ASSERT_LT(work.bottom - work.top, layout::expandedWindowHeight);
+        RECT compact = {};
+        GetWindowRect(run_.window(), &compact);
+
+        ASSERT_TRUE(setExpanded(true));
+        const int shortening = layout::expandedWindowHeight - static_cast<int>(work.bottom - work.top);
+        ASSERT_TRUE(waitUntil([&] {
+            RECT status = {};
+            GetWindowRect(control(statusLabelId), &status);
+            MapWindowPoints(nullptr, run_.window(), reinterpret_cast<POINT*>(&status), 2);
+            return status.top == layout::expandedStatusLabel.y - shortening;
+        }));
+
+        RECT expanded = {};
+        GetWindowRect(run_.window(), &expanded);
+        EXPECT_EQ(expanded.left, compact.left);
+        EXPECT_EQ(expanded.top, work.top);
+        EXPECT_EQ(expanded.bottom, work.bottom);
+        for (const int id : {statusLabelId, closeButtonId, appListId}) {
+            RECT place = {};
+            GetWindowRect(control(id), &place);
+            EXPECT_LE(place.bottom, work.bottom) << id;
+            EXPECT_TRUE(IsWindowVisible(control(id))) << id;
+        }
+        RECT list = {};
+        GetWindowRect(control(appListId), &list);
+        EXPECT_EQ(list.bottom - list.top, layout::appList.height - shortening);
+
+        ASSERT_TRUE(setExpanded(false));
+        ASSERT_TRUE(waitUntil([&] {
+            RECT now = {};
+            GetWindowRect(run_.window(), &now);
+            return now.bottom - now.top == layout::compactWindowHeight;
+        }));
+        PostMessageW(run_.window(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(run_.waitForExit(), std::optional<DWORD>(0));
+    }
+}
+
 TEST_F(Startup, OnASmallScreenTheExpandedWindowStaysInsideTheWorkArea)
 {
-    const SmallScreen screen(L"OrvaSmallScreen");
+    const SmallScreen screen(L"OrvaSmallScreen", L"1024x768");
     ASSERT_TRUE(screen.joined());
     writeStore(testApps::smallStore());
     ASSERT_TRUE(startProgram(testPaths().program, {}, screen.name()));

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iterator>
+#include <optional>
 #include <set>
+#include <tuple>
 
 namespace {
 
@@ -47,12 +49,29 @@ std::wstring failNextLoad(Random& random, FakeNetworkIsolation& fake)
     return std::wstring(readFails ? texts::readConfigFailed : texts::readAppsFailed) + error.text;
 }
 
+// The SID the recommended box stands for: the package before any keyword
+// match, then the first in display order, then the lowest SID; empty for none.
+std::wstring boundSid(const ExpectedCatalog& catalog)
+{
+    std::optional<std::tuple<bool, std::wstring, std::wstring>> best;
+    for (const auto& [sid, entry] : catalog.entries) {
+        if (entry.recommended) {
+            auto key = std::make_tuple(!entry.packageMatch, displayKey(entry.name), sid);
+            if (!best || key < *best) {
+                best = std::move(key);
+            }
+        }
+    }
+    return best ? std::get<2>(*best) : std::wstring();
+}
+
 std::multiset<std::wstring> expectedRows(const SessionModel& model)
 {
     const std::wstring query = displayKey(std::wstring_view(model.search).substr(0, 255));
+    const std::wstring bound = boundSid(model.catalog);
     std::multiset<std::wstring> rows;
     for (const auto& [sid, entry] : model.catalog.entries) {
-        if (!entry.recommended &&
+        if (sid != bound &&
             (displayKey(entry.name).find(query) != std::wstring::npos ||
              displayKey(entry.container).find(query) != std::wstring::npos)) {
             rows.insert(sid);
@@ -94,9 +113,7 @@ protected:
         expectSameSet("listed SIDs", expectedRows(model), shown);
 
         if (model.loaded) {
-            const auto recommended = std::find_if(model.catalog.entries.begin(), model.catalog.entries.end(),
-                                                  [](const auto& item) { return item.second.recommended; });
-            const bool present = recommended != model.catalog.entries.end();
+            const bool present = !boundSid(model.catalog).empty();
             EXPECT_EQ(windowText(s.recommendedCheck), present ? texts::recommendedFound : texts::recommendedMissing);
             EXPECT_EQ(IsWindowEnabled(s.recommendedCheck) != FALSE, present);
             if (!present) {
@@ -264,15 +281,9 @@ void GeneratedSessions::runSeed(std::uint64_t seed)
         case Action::recommended:
             SendMessageW(s.recommendedCheck, BM_CLICK, 0, 0);
             if (model.loaded) {
-                // The first recommended entry in display order; equal keys leave the choice to the program.
                 ASSERT_GE(s.recommendedIndex, 0);
                 const AppEntry& bound = s.apps[static_cast<std::size_t>(s.recommendedIndex)];
-                for (const auto& [sid, entry] : model.catalog.entries) {
-                    if (entry.recommended) {
-                        EXPECT_FALSE(displayKey(entry.name) < displayKey(bound.displayName))
-                            << "bound to " << brief(bound.displayName) << ", not " << brief(entry.name);
-                    }
-                }
+                ASSERT_EQ(bound.sidString, boundSid(model.catalog)) << "bound to " << brief(bound.displayName);
                 ExpectedEntry& entry = model.catalog.entries.at(bound.sidString);
                 entry.exempt = !entry.exempt;
                 model.status = texts::settingsChanged;
@@ -368,8 +379,12 @@ void GeneratedSessions::runSeed(std::uint64_t seed)
                     EXPECT_EQ(boxes[0].text, std::wstring(texts::saveFailedBox) + writeError->text);
                     EXPECT_EQ(boxes[0].caption, texts::windowCaption);
                 } else {
+                    std::size_t changedOutside = 0;
+                    for (const auto& [sid, entry] : merged.catalog.entries) {
+                        changedOutside += entry.exempt != model.catalog.entries.at(sid).exempt ? 1 : 0;
+                    }
                     model.catalog = merged.catalog;
-                    model.status = texts::saved;
+                    model.status = savedStatus(changedOutside);
                     store.replaceExemptions(fake().writes.front());
                 }
             }

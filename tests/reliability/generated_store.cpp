@@ -101,7 +101,7 @@ ExpectedCatalog expectedCatalog(const GeneratedStore& store)
         if (!app.sid.empty() && catalog.entries.count(app.sid) == 0) {
             const bool exempt = listed.texts.count(app.sid) != 0;
             catalog.entries[app.sid] = ExpectedEntry{app.expectedName, app.record.containerName.value_or(L""),
-                                                     app.recommended, exempt, exempt};
+                                                     app.recommended, exempt, exempt, app.packageMatch};
         }
     }
     keepUnmatched(catalog, listed);
@@ -246,6 +246,7 @@ GeneratedApp StoreGenerator::app()
         switch (random_.below(3)) {
         case 0:
             app.record.containerName = withRandomCase(L"OpenAI.Codex_2p2nqsd0c76g0");
+            app.packageMatch = true;
             break;
         case 1:
             resolvedName = withRandomCase(L"ChatGPT");
@@ -253,6 +254,7 @@ GeneratedApp StoreGenerator::app()
             break;
         default:
             app.record.packageFullName = withRandomCase(L"OpenAI.Codex_1.2.3.0_x64__2p2nqsd0c76g0");
+            app.packageMatch = true;
             break;
         }
     }

@@ -28,6 +28,8 @@ struct GeneratedApp {
     std::wstring sid;
     std::wstring expectedName;
     bool recommended = false;
+    // Recommended as the package itself rather than by its name.
+    bool packageMatch = false;
 };
 
 // A machine: the AppContainers and the exemption list.
@@ -49,6 +51,7 @@ struct ExpectedEntry {
     bool exempt = false;
     // The state the last load or save left; exempt differs once the user changed it.
     bool baseline = false;
+    bool packageMatch = false;
 };
 
 // What a load of the store must give, derived from the generator's records

@@ -158,10 +158,18 @@ void expectWindowInvariants(const TestWindow& window)
                       << " is listed, repeated or out of order";
     }
 
-    const auto firstRecommended =
-        std::find_if(apps.begin(), apps.end(), [](const AppEntry& entry) { return entry.recommended; });
-    const std::int32_t expectedIndex =
-        firstRecommended == apps.end() ? -1 : static_cast<std::int32_t>(firstRecommended - apps.begin());
+    // The box stands for the package before any keyword match, then for the
+    // first in display order, then for the lowest SID.
+    std::int32_t expectedIndex = -1;
+    const auto bindingKey = [&](std::size_t i) {
+        return std::make_tuple(!apps[i].packageMatch, displayKey(apps[i].displayName), apps[i].sidString);
+    };
+    for (std::size_t i = 0; i < apps.size(); ++i) {
+        if (apps[i].recommended &&
+            (expectedIndex < 0 || bindingKey(i) < bindingKey(static_cast<std::size_t>(expectedIndex)))) {
+            expectedIndex = static_cast<std::int32_t>(i);
+        }
+    }
     EXPECT_EQ(state.recommendedIndex, expectedIndex);
     if (state.recommendedIndex >= 0 && state.recommendedIndex == expectedIndex) {
         const bool exempt = apps[static_cast<std::size_t>(state.recommendedIndex)].exempt;
@@ -172,10 +180,11 @@ void expectWindowInvariants(const TestWindow& window)
     ASSERT_EQ(static_cast<std::size_t>(window.rowCount()), state.visibleRows.size());
     const std::vector<std::uint64_t>& rows = state.visibleRows;
     if (const auto row = firstWhere(rows.size(), [&](std::size_t row) {
-            return rows[row] >= apps.size() || (row > 0 && rows[row] <= rows[row - 1]) || apps[rows[row]].recommended;
+            return rows[row] >= apps.size() || (row > 0 && rows[row] <= rows[row - 1]) ||
+                   static_cast<std::int64_t>(rows[row]) == state.recommendedIndex;
         })) {
         ADD_FAILURE() << "row " << *row << " maps to entry " << rows[*row]
-                      << ": out of range, out of catalog order or recommended";
+                      << ": out of range, out of catalog order or bound to the recommended box";
         return;
     }
     if (const auto row = firstWhere(rows.size(), [&](std::size_t row) {

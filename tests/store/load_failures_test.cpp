@@ -117,7 +117,8 @@ TEST_F(LoadFailures, EnumerationFailureWithAnUnknownCodeShowsTheCodeInDecimal)
     expectNothingLeftBehind();
 }
 
-TEST_F(LoadFailures, FirstLoadFailureKeepsTheCheckBoxAsCreated)
+// A box that stands for no app takes no clicks.
+TEST_F(LoadFailures, FirstLoadFailureLeavesTheCheckBoxAsCreatedAndDisabled)
 {
     fake().getConfigResult = ERROR_ACCESS_DENIED;
 
@@ -127,7 +128,7 @@ TEST_F(LoadFailures, FirstLoadFailureKeepsTheCheckBoxAsCreated)
     EXPECT_TRUE(state().apps.empty());
     EXPECT_EQ(state().recommendedIndex, -1);
     EXPECT_EQ(windowText(state().recommendedCheck), texts::recommendedFound);
-    EXPECT_TRUE(IsWindowEnabled(state().recommendedCheck));
+    EXPECT_FALSE(IsWindowEnabled(state().recommendedCheck));
 }
 
 TEST_F(LoadFailures, SuccessfulRefreshAfterAFailureEnablesApplyAgain)

@@ -1,6 +1,6 @@
 #include "store/find_refused_additions.h"
 #include "store/merge_exemptions.h"
-#include "store/refusal_report.h"
+#include "store/save_report.h"
 #include "support/program_texts.h"
 
 #include <gtest/gtest.h>
@@ -32,15 +32,17 @@ struct MergeCase {
     std::vector<bool> written;
     std::vector<std::size_t> additions;
     std::vector<int> preserved;
+    // Apps the user left alone that the list now holds otherwise.
+    std::size_t changedOutside = 0;
 };
 
 TEST(MergeExemptions, TheUsersChangesGoOnTopOfTheListAsItIsNow)
 {
     const MergeCase cases[] = {
         {"nothing changed anywhere", {{1, true, true}, {2, false, false}}, {1, 9}, {true, false}, {}, {9}},
-        {"exempted outside for a shown app", {{1, false, false}}, {1}, {true}, {}, {}},
+        {"exempted outside for a shown app", {{1, false, false}}, {1}, {true}, {}, {}, 1},
         {"exempted outside for an app the catalog lacks", {{1, false, false}}, {7, 3}, {false}, {}, {3, 7}},
-        {"removed outside stays removed", {{1, true, true}}, {}, {false}, {}, {}},
+        {"removed outside stays removed", {{1, true, true}, {2, true, true}}, {}, {false, false}, {}, {}, 2},
         {"the user's untick wins", {{1, false, true}}, {1}, {false}, {}, {}},
         {"ticked by the user and exempted outside: written once", {{1, true, false}}, {1}, {true}, {}, {}},
         {"ticked by the user: an addition", {{1, true, false}, {2, true, false}, {3, false, false}},
@@ -73,6 +75,7 @@ TEST(MergeExemptions, TheUsersChangesGoOnTopOfTheListAsItIsNow)
         std::sort(preserved.begin(), preserved.end());
         EXPECT_EQ(plan.preservedSids, preserved);
         EXPECT_EQ(plan.binarySids, current.binarySids);
+        EXPECT_EQ(plan.changedOutside, test.changedOutside);
     }
 }
 
@@ -180,16 +183,21 @@ TEST(FindRefusedAdditions, OneRefusedAmongTenCostsFiveToSevenWritesWithTheFirst)
     EXPECT_LE(total, 63u) << "on average";
 }
 
-TEST(FindRefusedAdditions, AListRefusedWithoutAnyAdditionEndsTheSearchAtOnce)
+// The failure reported is that of the write without the additions, which
+// failed last, not the refusal of the full list before it.
+TEST(FindRefusedAdditions, AListRefusedWithoutAnyAdditionEndsTheSearchAtOnceWithItsError)
 {
-    RefusingSystem system({}, ERROR_INVALID_PARAMETER, 1);
+    for (const DWORD error : {DWORD{ERROR_INVALID_PARAMETER}, DWORD{ERROR_ACCESS_DENIED}}) {
+        RefusingSystem system({}, error, 1);
 
-    const RefusalSearch search = system.search(5);
+        const RefusalSearch search = system.search(5);
 
-    EXPECT_FALSE(search.restWritten);
-    EXPECT_EQ(system.writes.size(), 1u);
-    EXPECT_TRUE(search.accepted.empty());
-    EXPECT_TRUE(search.refused.empty());
+        EXPECT_FALSE(search.restWritten);
+        EXPECT_EQ(search.failure, error);
+        EXPECT_EQ(system.writes.size(), 1u);
+        EXPECT_TRUE(search.accepted.empty());
+        EXPECT_TRUE(search.refused.empty());
+    }
 }
 
 TEST(FindRefusedAdditions, AnotherErrorStopsTheSearchAndKeepsWhatWasAccepted)
@@ -207,15 +215,24 @@ TEST(FindRefusedAdditions, AnotherErrorStopsTheSearchAndKeepsWhatWasAccepted)
     EXPECT_TRUE(search.refused.empty());
 }
 
-TEST(RefusalReport, NamesAtMostThreeAppsInTheStatusAndTwentyInTheMessage)
+TEST(SaveReport, ASaveAfterOutsideChangesSaysHowManyAppsChangedInsteadOfTheHintToGoAhead)
+{
+    EXPECT_EQ(savedStatusText(0), texts::saved);
+    const std::wstring outside = texts::outsideBeforeCount + std::wstring(L"2") + texts::outsideAfterCount;
+    EXPECT_EQ(savedStatusText(2), texts::savedFirstSentence + outside);
+    EXPECT_EQ(savedStatusText(2), L"设置已保存。其他程序同时更改了 2 个应用的设置，列表已更新为系统当前的状态。");
+    EXPECT_EQ(refusalStatusText({L"OneDrive"}, 2), refusalStatusText({L"OneDrive"}, 0) + outside);
+}
+
+TEST(SaveReport, NamesAtMostThreeRefusedAppsInTheStatusAndTwentyInTheMessage)
 {
     const std::vector<std::wstring> one = {L"OneDrive"};
-    EXPECT_EQ(refusalStatusText(one), texts::refusedBeforeCount + std::wstring(L"1") + texts::refusedAfterCount +
-                                          L"OneDrive" + texts::refusedEnd);
+    EXPECT_EQ(refusalStatusText(one, 0), texts::refusedBeforeCount + std::wstring(L"1") + texts::refusedAfterCount +
+                                             L"OneDrive" + texts::refusedEnd);
     EXPECT_EQ(refusalMessageText(one), texts::refusedBox + std::wstring(L"OneDrive"));
 
     const std::vector<std::wstring> four = {L"A", L"B", L"C", L"D"};
-    EXPECT_EQ(refusalStatusText(four), texts::refusedBeforeCount + std::wstring(L"4") + texts::refusedAfterCount +
+    EXPECT_EQ(refusalStatusText(four, 0), texts::refusedBeforeCount + std::wstring(L"4") + texts::refusedAfterCount +
                                            L"A" + texts::nameSeparator + L"B" + texts::nameSeparator + L"C" +
                                            texts::moreNames + texts::refusedEnd);
 

@@ -4,7 +4,7 @@
 
 namespace {
 
-std::vector<MessageBoxCatcher::Report>* activeBoxes = nullptr;
+MessageBoxCatcher* active = nullptr;
 
 std::wstring classOf(HWND window)
 {
@@ -15,16 +15,16 @@ std::wstring classOf(HWND window)
 
 } // namespace
 
-MessageBoxCatcher::MessageBoxCatcher()
+MessageBoxCatcher::MessageBoxCatcher(int answer) : answer_(answer)
 {
-    activeBoxes = &boxes_;
+    active = this;
     hook_ = SetWindowsHookExW(WH_CALLWNDPROCRET, &MessageBoxCatcher::afterMessage, nullptr, GetCurrentThreadId());
 }
 
 MessageBoxCatcher::~MessageBoxCatcher()
 {
     UnhookWindowsHookEx(hook_);
-    activeBoxes = nullptr;
+    active = nullptr;
 }
 
 LRESULT CALLBACK MessageBoxCatcher::afterMessage(int code, WPARAM wParam, LPARAM lParam)
@@ -32,7 +32,7 @@ LRESULT CALLBACK MessageBoxCatcher::afterMessage(int code, WPARAM wParam, LPARAM
     const auto* message = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
     // The box has its text once WM_INITDIALOG has been handled; the posted OK
     // waits for the modal loop that follows.
-    if (code == HC_ACTION && activeBoxes && message->message == WM_INITDIALOG && classOf(message->hwnd) == L"#32770") {
+    if (code == HC_ACTION && active && message->message == WM_INITDIALOG && classOf(message->hwnd) == L"#32770") {
         Report report{windowText(message->hwnd), {}, nullptr};
         for (HWND child = GetWindow(message->hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
             if (_wcsicmp(classOf(child).c_str(), L"Static") != 0) {
@@ -46,8 +46,11 @@ LRESULT CALLBACK MessageBoxCatcher::afterMessage(int code, WPARAM wParam, LPARAM
                 report.icon = icon;
             }
         }
-        activeBoxes->push_back(std::move(report));
-        PostMessageW(message->hwnd, WM_COMMAND, IDOK, 0);
+        active->boxes_.push_back(std::move(report));
+        if (active->whileShown) {
+            active->whileShown();
+        }
+        PostMessageW(message->hwnd, WM_COMMAND, static_cast<WPARAM>(active->answer_), 0);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

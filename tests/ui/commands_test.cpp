@@ -1,5 +1,6 @@
 #include "support/catalog_fixture.h"
 
+#include "support/message_box_catcher.h"
 #include "ui/commands.h"
 #include "ui/list_context_menu.h"
 
@@ -255,6 +256,155 @@ TEST_F(Commands, CloseCommandDestroysTheWindowAndPostsQuit)
     MSG message = {};
     EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(message.wParam, 0u);
+}
+
+// A WM_CLOSE that another program posts reaches the window procedure through
+// the modal loop of the save's message box; the window must outlive the save.
+TEST_F(Commands, ACloseArrivingDuringASavesMessageBoxWaitsUntilTheSaveHasReturned)
+{
+    TestWindow& window = openCatalog();
+    window.setRowChecked(0, true);
+    fake().setConfigResult = ERROR_ACCESS_DENIED;
+    MessageBoxCatcher boxes;
+    bool stateAliveAfterClose = false;
+    boxes.whileShown = [&] {
+        SendMessageW(window.window(), WM_CLOSE, 0, 0);
+        stateAliveAfterClose = windowStateOf(window.window()) != nullptr;
+    };
+
+    window.command(applyButtonId);
+
+    EXPECT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_TRUE(stateAliveAfterClose);
+    EXPECT_FALSE(IsWindow(window.window())) << "closed once the save returned";
+}
+
+struct CloseAnswer {
+    const char* what;
+    int answer;
+    DWORD writeResult;
+    bool writes;
+    bool closes;
+};
+
+TEST_F(Commands, ClosingWithUnsavedTicksAsksFirstAndFollowsTheAnswer)
+{
+    const CloseAnswer answers[] = {
+        {"yes: saves, then closes", IDYES, ERROR_SUCCESS, true, true},
+        {"yes, but the save fails: stays", IDYES, ERROR_ACCESS_DENIED, true, false},
+        {"no: closes without writing", IDNO, ERROR_SUCCESS, false, true},
+        {"cancel: stays", IDCANCEL, ERROR_SUCCESS, false, false},
+    };
+    for (const CloseAnswer& test : answers) {
+        SCOPED_TRACE(test.what);
+        SetUp();
+        TestWindow& window = openCatalog();
+        window.setRowChecked(0, true);
+        fake().setConfigResult = test.writeResult;
+        const MessageBoxCatcher boxes(test.answer);
+
+        window.command(closeButtonId);
+
+        ASSERT_FALSE(boxes.boxes().empty());
+        EXPECT_EQ(boxes.boxes()[0].text, texts::closeQuestion);
+        EXPECT_EQ(boxes.boxes()[0].caption, texts::windowCaption);
+        EXPECT_EQ(!fake().writes.empty(), test.writes);
+        if (test.writes) {
+            EXPECT_EQ(fake().writes.back().texts(), (std::vector<std::wstring>{appContainerSid(3)}));
+        }
+        EXPECT_EQ(!IsWindow(window.window()), test.closes);
+    }
+}
+
+// The caption's close box and Alt+F4 arrive as SC_CLOSE and ask; a WM_CLOSE
+// of another program's closes without asking, as before.
+TEST_F(Commands, OnlyTheUsersOwnCloseAsks)
+{
+    TestWindow& window = openCatalog();
+    window.setRowChecked(0, true);
+    {
+        const MessageBoxCatcher boxes(IDCANCEL);
+        SendMessageW(window.window(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        EXPECT_EQ(boxes.boxes().size(), 1u);
+        EXPECT_TRUE(IsWindow(window.window()));
+    }
+    const MessageBoxCatcher boxes;
+    SendMessageW(window.window(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(boxes.boxes().empty());
+    EXPECT_FALSE(IsWindow(window.window()));
+    EXPECT_TRUE(fake().writes.empty());
+}
+
+// Shows the window and makes it the active one, as a user's click would.
+void activate(HWND window)
+{
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+    pumpMessages();
+}
+
+// A key through the dialog keyboard handling of the program's message loop.
+void pressDialogKey(HWND window, WPARAM key)
+{
+    PostMessageW(GetFocus(), WM_KEYDOWN, key, 0);
+    PostMessageW(GetFocus(), WM_KEYUP, key, 0);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (!IsDialogMessageW(window, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
+// Apply and Refresh disable the button that has the focus while they run;
+// the focus must come back to it, or Tab, Space and Esc stop working.
+TEST_F(Commands, TheKeyboardKeepsWorkingAfterApplyRefreshAndReactivation)
+{
+    TestWindow& window = openCatalog();
+    activate(window.window());
+    EXPECT_EQ(GetFocus(), state().recommendedCheck) << "the first tab stop, as in a dialog";
+
+    SetFocus(state().applyButton);
+    window.command(applyButtonId);
+    EXPECT_EQ(GetFocus(), state().applyButton);
+    pressDialogKey(window.window(), VK_TAB);
+    EXPECT_EQ(GetFocus(), state().recommendedCheck) << "Tab goes on from Apply";
+
+    SetFocus(state().refreshButton);
+    window.command(refreshButtonId);
+    EXPECT_EQ(GetFocus(), state().refreshButton);
+
+    fake().setConfigResult = ERROR_ACCESS_DENIED;
+    SetFocus(state().applyButton);
+    {
+        const MessageBoxCatcher boxes;
+        window.command(applyButtonId);
+        EXPECT_EQ(boxes.boxes().size(), 1u);
+    }
+    pumpMessages();
+    EXPECT_EQ(GetFocus(), state().applyButton) << "after the failed save's message box";
+
+    HWND other = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    activate(other);
+    EXPECT_NE(GetFocus(), state().applyButton);
+    activate(window.window());
+    EXPECT_EQ(GetFocus(), state().applyButton) << "given back on reactivation";
+    DestroyWindow(other);
+}
+
+TEST_F(Commands, EnterPressesTheFocusedButton)
+{
+    TestWindow& window = openCatalog();
+    activate(window.window());
+    SetFocus(state().moreAppsButton);
+
+    pressDialogKey(window.window(), VK_RETURN);
+    EXPECT_TRUE(state().expanded);
+
+    SetFocus(state().searchEdit);
+    pressDialogKey(window.window(), VK_RETURN);
+    EXPECT_TRUE(state().expanded) << "Enter elsewhere presses nothing";
 }
 
 // Counts what is written to the status line while it lives.

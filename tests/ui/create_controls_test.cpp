@@ -68,10 +68,11 @@ TEST_F(CreateControls, EveryControlHasItsClassTextStyleIdFontAndCreationOrder)
         EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrW(handle, GWL_EXSTYLE)) & ~DWORD{WS_EX_NOPARENTNOTIFY},
                   control.extendedStyle)
             << className;
-        // Compact mode hides three controls; the failed load disables apply.
+        // Compact mode hides three controls; the failed load disables apply,
+        // and the recommended box stays disabled with no app bound to it.
         const DWORD visibility =
             (control.id == searchEditId || control.id == appListId || control.id == closeButtonId) ? WS_VISIBLE : 0;
-        const DWORD disabled = control.id == applyButtonId ? WS_DISABLED : 0;
+        const DWORD disabled = (control.id == applyButtonId || control.id == recommendedCheckId) ? WS_DISABLED : 0;
         EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrW(handle, GWL_STYLE)), (control.style & ~visibility) | disabled)
             << windowText(handle);
         const RECT place = clientRectOf(handle);

@@ -1,4 +1,4 @@
-#include "store/refusal_report.h"
+#include "store/save_report.h"
 
 #include "model/window_table.h"
 
@@ -9,9 +9,22 @@ namespace {
 constexpr std::size_t namesInStatus = 3;
 constexpr std::size_t namesInMessage = 20;
 
+std::wstring outsideChangesText(std::size_t changedOutside)
+{
+    return texts::outsideBeforeCount + std::to_wstring(changedOutside) + texts::outsideAfterCount;
+}
+
 } // namespace
 
-std::wstring refusalStatusText(const std::vector<std::wstring>& names)
+std::wstring savedStatusText(std::size_t changedOutside)
+{
+    if (changedOutside == 0) {
+        return texts::saved;
+    }
+    return texts::savedFirstSentence + outsideChangesText(changedOutside);
+}
+
+std::wstring refusalStatusText(const std::vector<std::wstring>& names, std::size_t changedOutside)
 {
     std::wstring text = texts::refusedBeforeCount + std::to_wstring(names.size()) + texts::refusedAfterCount;
     const std::size_t shown = std::min(names.size(), namesInStatus);
@@ -24,7 +37,11 @@ std::wstring refusalStatusText(const std::vector<std::wstring>& names)
     if (names.size() > shown) {
         text += texts::moreNames;
     }
-    return text + texts::refusedEnd;
+    text += texts::refusedEnd;
+    if (changedOutside > 0) {
+        text += outsideChangesText(changedOutside);
+    }
+    return text;
 }
 
 std::wstring refusalMessageText(const std::vector<std::wstring>& names)
