@@ -7,19 +7,25 @@
 //   drive_window.exe [--desktop NAME] close
 //   drive_window.exe [--desktop NAME] move X Y
 //   drive_window.exe [--desktop NAME] rect
+//   drive_window.exe [--desktop NAME] capture FILE.bmp
 //
 // `move` places the window's top left corner (the expanded window is taller
 // than the centred compact one leaves room for); `rect` prints the window's
-// bounds as WIDTHxHEIGHT+X+Y, the form ImageMagick's -crop takes.
+// bounds as WIDTHxHEIGHT+X+Y, the form ImageMagick's -crop takes; `capture`
+// saves the window as it draws itself, even where other windows cover it (a
+// CI runner's console can), as a 32-bit BMP file.
 // --desktop names the desktop the program runs on (`wine explorer
 // /desktop=NAME,…` makes one): windows on another desktop cannot be found.
-// Exit code 0 on success, 1 when the window or control is not there, 2 for
-// a wrong command line.
+// Exit code 0 on success, 1 when the window or control is not there (or the
+// capture cannot be written), 2 for a wrong command line.
+
+#include "model/owners.h"
 
 #include <windows.h>
 
 #include <cstdio>
 #include <cwchar>
+#include <fstream>
 #include <memory>
 
 namespace {
@@ -105,6 +111,58 @@ int printBounds()
     return 0;
 }
 
+struct MemoryContextDeleter {
+    using pointer = HDC;
+    void operator()(HDC context) const { DeleteDC(context); }
+};
+using OwnedMemoryContext = std::unique_ptr<HDC__, MemoryContextDeleter>;
+using OwnedBitmap = std::unique_ptr<HBITMAP__, GdiObjectDeleter<HBITMAP>>;
+
+// Not in every SDK's headers: PrintWindow asks the window manager for the
+// window as composed, not only what the window paints itself.
+constexpr UINT printWindowRenderFullContent = 0x00000002;
+
+int capture(const wchar_t* path)
+{
+    HWND window = findReadyWindow();
+    RECT bounds = {};
+    if (!window || !GetWindowRect(window, &bounds)) {
+        return 1;
+    }
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof(header);
+    header.biWidth = bounds.right - bounds.left;
+    // Negative: the rows run from the top, as they are written.
+    header.biHeight = -(bounds.bottom - bounds.top);
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    header.biCompression = BI_RGB;
+    void* pixels = nullptr;
+    const OwnedBitmap bitmap(
+        CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &pixels, nullptr, 0));
+    const OwnedMemoryContext context(CreateCompatibleDC(nullptr));
+    if (!bitmap || !context) {
+        return 1;
+    }
+    {
+        const SelectionGuard selected(context.get(), bitmap.get());
+        if (!PrintWindow(window, context.get(), printWindowRenderFullContent)) {
+            return 1;
+        }
+    }
+    GdiFlush();
+    const DWORD pixelBytes = static_cast<DWORD>(header.biWidth) * static_cast<DWORD>(-header.biHeight) * 4;
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42; // "BM"
+    file.bfOffBits = sizeof(file) + sizeof(header);
+    file.bfSize = file.bfOffBits + pixelBytes;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(&file), sizeof(file));
+    out.write(reinterpret_cast<const char*>(&header), sizeof(header));
+    out.write(static_cast<const char*>(pixels), pixelBytes);
+    return out.good() ? 0 : 1;
+}
+
 // The desktop appears a moment after `wine explorer /desktop=…` starts.
 bool switchToDesktop(const wchar_t* name, OwnedDesktop& desktop, int seconds)
 {
@@ -147,6 +205,9 @@ int wmain(int argc, wchar_t** argv)
     }
     if (argc == next + 1 && std::wcscmp(argv[next], L"rect") == 0) {
         return printBounds();
+    }
+    if (argc == next + 2 && std::wcscmp(argv[next], L"capture") == 0) {
+        return capture(argv[next + 1]);
     }
     return 2;
 }
