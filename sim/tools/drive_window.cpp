@@ -12,8 +12,8 @@
 // `move` places the window's top left corner (the expanded window is taller
 // than the centred compact one leaves room for); `rect` prints the window's
 // bounds as WIDTHxHEIGHT+X+Y, the form ImageMagick's -crop takes; `capture`
-// saves the window as it draws itself, even where other windows cover it (a
-// CI runner's console can), as a 32-bit BMP file.
+// saves the window, raised above every other for the moment, as a 32-bit BMP
+// file.
 // --desktop names the desktop the program runs on (`wine explorer
 // /desktop=NAME,…` makes one): windows on another desktop cannot be found.
 // Exit code 0 on success, 1 when the window or control is not there (or the
@@ -118,9 +118,65 @@ struct MemoryContextDeleter {
 using OwnedMemoryContext = std::unique_ptr<HDC__, MemoryContextDeleter>;
 using OwnedBitmap = std::unique_ptr<HBITMAP__, GdiObjectDeleter<HBITMAP>>;
 
-// Not in every SDK's headers: PrintWindow asks the window manager for the
-// window as composed, not only what the window paints itself.
-constexpr UINT printWindowRenderFullContent = 0x00000002;
+// The screen's device context, released as it was taken.
+class ScreenContext {
+public:
+    ScreenContext() : context_(GetDC(nullptr)) {}
+    ScreenContext(const ScreenContext&) = delete;
+    ScreenContext& operator=(const ScreenContext&) = delete;
+    ~ScreenContext() { ReleaseDC(nullptr, context_); }
+
+    HDC get() const { return context_; }
+
+private:
+    HDC context_;
+};
+
+bool awaitsPainting(HWND window)
+{
+    if (GetUpdateRect(window, nullptr, FALSE)) {
+        return true;
+    }
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (IsWindowVisible(child) && GetUpdateRect(child, nullptr, FALSE)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Until the window's thread has handled its messages and nothing of the
+// window or its controls awaits painting, five seconds at most: a list just
+// shown paints row by row.
+void waitUntilPainted(HWND window)
+{
+    for (int tick = 0; tick < 100; ++tick) {
+        DWORD_PTR ignored = 0;
+        if (SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored) && !awaitsPainting(window)) {
+            return;
+        }
+        Sleep(50);
+    }
+}
+
+// The screen under the window, with the window raised above every other
+// (without taking the focus) for the moment of the copy: a CI runner's
+// console window can lie over it. PrintWindow would need no raising, but
+// under Wine it draws little of the window, and this way is checked here.
+bool copyFromScreen(HWND window, HDC target, const RECT& bounds)
+{
+    constexpr UINT keepPlace = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, keepPlace);
+    waitUntilPainted(window);
+    // What was painted reaches the screen a moment later (an X server's
+    // round trip under Wine, the compositor's frame on Windows).
+    Sleep(500);
+    const ScreenContext screen;
+    const bool copied = BitBlt(target, 0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top, screen.get(),
+                               bounds.left, bounds.top, SRCCOPY) != FALSE;
+    SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, keepPlace);
+    return copied;
+}
 
 int capture(const wchar_t* path)
 {
@@ -144,17 +200,17 @@ int capture(const wchar_t* path)
     if (!bitmap || !context) {
         return 1;
     }
+    const DWORD pixelBytes = static_cast<DWORD>(header.biWidth) * static_cast<DWORD>(-header.biHeight) * 4;
     {
         const SelectionGuard selected(context.get(), bitmap.get());
-        if (!PrintWindow(window, context.get(), printWindowRenderFullContent)) {
+        if (!copyFromScreen(window, context.get(), bounds)) {
             return 1;
         }
     }
     GdiFlush();
-    const DWORD pixelBytes = static_cast<DWORD>(header.biWidth) * static_cast<DWORD>(-header.biHeight) * 4;
     BITMAPFILEHEADER file = {};
     file.bfType = 0x4D42; // "BM"
-    file.bfOffBits = sizeof(file) + sizeof(header);
+    file.bfOffBits = static_cast<DWORD>(sizeof(file) + sizeof(header));
     file.bfSize = file.bfOffBits + pixelBytes;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(&file), sizeof(file));
