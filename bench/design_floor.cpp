@@ -4,14 +4,22 @@
 // styles and sizes, gives the edit its cue banner and the list its check
 // boxes and the Explorer theme, and inserts the rows the program lists for
 // the start-up store, one at a time while the list is hidden, as the program
-// does. It reads no system state (no FirewallAPI.dll, no SID conversions),
-// draws in one font with the system's colours and paints no cards, so what
-// the program takes beyond it is the program's own.
+// does. It reads them as the program must: FirewallAPI.dll loaded from the
+// system directory, its four functions looked up, the exemption list read
+// and released, the AppContainers enumerated and freed. It converts no SID
+// to text, sorts nothing, resolves no indirect name, draws in one font with
+// the system's colours and paints no cards, so what the program takes beyond
+// it is the program's own.
+//
+// With --without-firewall-api it loads no FirewallAPI.dll and lists the same
+// synthetic catalog straight from memory: the floor the benchmark reported
+// before, kept so that both ratios can be shown.
 
 #include "design_floor.h"
 #include "synthetic_catalog.h"
 
 #include "model/control_ids.h"
+#include "model/network_isolation.h"
 #include "model/owners.h"
 #include "model/resource_ids.h"
 #include "model/window_table.h"
@@ -20,11 +28,15 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
+
+bool readsFirewallApi = true;
 
 // The geometry and texts are the program's own table; the styles are the
 // program's (src/ui/create_controls.cpp), and the benchmark compares both
@@ -76,26 +88,85 @@ HWND createList(HWND window)
     return list;
 }
 
+// A row as any program shows it: the app's name and whether it is exempt.
+struct FloorRow {
+    std::wstring name;
+    bool exempt = false;
+};
+
+template <typename Function>
+Function* lookUp(HMODULE module, const char* name)
+{
+    return reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+// The start-up store's apps, read with the calls the program makes when it
+// starts. Nothing when any of them fails.
+std::vector<FloorRow> rowsFromFirewallApi()
+{
+    static const OwnedModule firewallApi(LoadLibraryExW(L"FirewallAPI.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    if (!firewallApi) {
+        return {};
+    }
+    HMODULE module = firewallApi.get();
+    auto* enumerateApps = lookUp<EnumAppContainersFunction>(module, "NetworkIsolationEnumAppContainers");
+    auto* freeApps = lookUp<FreeAppContainersFunction>(module, "NetworkIsolationFreeAppContainers");
+    auto* getConfig = lookUp<GetAppContainerConfigFunction>(module, "NetworkIsolationGetAppContainerConfig");
+    auto* setConfig = lookUp<SetAppContainerConfigFunction>(module, "NetworkIsolationSetAppContainerConfig");
+    ConfiguredSidArray configured;
+    if (!enumerateApps || !freeApps || !getConfig || !setConfig ||
+        getConfig(&configured.count, &configured.records) != ERROR_SUCCESS) {
+        return {};
+    }
+    EnumeratedAppContainers enumerated(freeApps);
+    if (enumerateApps(0, &enumerated.count, &enumerated.records) != ERROR_SUCCESS) {
+        return {};
+    }
+    enumerated.succeeded = true;
+    std::vector<FloorRow> rows;
+    for (DWORD i = 0; enumerated.records && i < enumerated.count; ++i) {
+        const INET_FIREWALL_APP_CONTAINER& record = enumerated.records[i];
+        if (!record.appContainerSid || !record.displayName ||
+            std::wcscmp(record.displayName, recommendedAppName) == 0) {
+            continue;
+        }
+        bool exempt = false;
+        for (DWORD j = 0; configured.records && j < configured.count && !exempt; ++j) {
+            exempt = EqualSid(record.appContainerSid, configured.records[j].Sid) != FALSE;
+        }
+        rows.push_back({record.displayName, exempt});
+    }
+    return rows;
+}
+
+std::vector<FloorRow> rowsFromMemory()
+{
+    const SyntheticCatalog catalog = makeSyntheticCatalog(startupAppCount);
+    std::vector<FloorRow> rows;
+    for (const SyntheticApp& app : catalog.apps) {
+        if (app.displayName != recommendedAppName) {
+            rows.push_back({app.displayName, std::find(catalog.exemptions.begin(), catalog.exemptions.end(),
+                                                       app.sid) != catalog.exemptions.end()});
+        }
+    }
+    return rows;
+}
+
 // The rows the program lists for the start-up store: every app but the
 // recommended one, which has the check box instead.
 int insertStartupRows(HWND list)
 {
-    const SyntheticCatalog catalog = makeSyntheticCatalog(startupAppCount);
+    const std::vector<FloorRow> floorRows = readsFirewallApi ? rowsFromFirewallApi() : rowsFromMemory();
     int rows = 0;
-    for (const SyntheticApp& app : catalog.apps) {
-        if (app.displayName == recommendedAppName) {
-            continue;
-        }
+    for (const FloorRow& floorRow : floorRows) {
         LVITEMW item = {};
         item.mask = LVIF_TEXT;
         item.iItem = rows;
-        item.pszText = const_cast<wchar_t*>(app.displayName.c_str());
+        item.pszText = const_cast<wchar_t*>(floorRow.name.c_str());
         const auto row = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-        const bool exempt =
-            std::find(catalog.exemptions.begin(), catalog.exemptions.end(), app.sid) != catalog.exemptions.end();
         LVITEMW checkState = {};
         checkState.stateMask = LVIS_STATEIMAGEMASK;
-        checkState.state = INDEXTOSTATEIMAGEMASK(exempt ? 2 : 1);
+        checkState.state = INDEXTOSTATEIMAGEMASK(floorRow.exempt ? 2 : 1);
         SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&checkState));
         ++rows;
     }
@@ -170,8 +241,9 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 } // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCommand)
 {
+    readsFirewallApi = std::wcsstr(commandLine, L"--without-firewall-api") == nullptr;
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
 

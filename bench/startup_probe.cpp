@@ -46,12 +46,12 @@ std::wstring textOf(HWND control)
 } // namespace
 
 std::optional<StartupResult> measureStartup(const std::wstring& program, const wchar_t* windowClass,
-                                            int statusControlId)
+                                            int statusControlId, const std::wstring& arguments)
 {
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION created = {};
-    std::wstring commandLine = L"\"" + program + L"\"";
+    std::wstring commandLine = L"\"" + program + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
     const LARGE_INTEGER start = counterNow();
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &created)) {

@@ -23,5 +23,6 @@ struct StartupResult {
 // loop starts, so that moment lies after it. The window's status line and
 // controls are read after the timing ends; the program is then closed.
 // Nothing when it fails to start, exits or stays unpainted for ten seconds.
+// `arguments` follow the program's name on its command line.
 std::optional<StartupResult> measureStartup(const std::wstring& program, const wchar_t* windowClass,
-                                            int statusControlId);
+                                            int statusControlId, const std::wstring& arguments = {});

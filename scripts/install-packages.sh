@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++-mingw-w64-x86-64-posix
     wine wine64 xvfb googletest
     imagemagick xdotool fonts-noto-cjk
-    clang python3 osslsigncode openssl
+    clang python3 python3-pefile osslsigncode openssl
 )
 
 missing=()
@@ -16,6 +16,12 @@ for package in "${packages[@]}"; do
         missing+=("$package")
     fi
 done
+
+# Node and npm run the workflow lint; a Node installed some other way, with
+# its own npm, serves as well (Debian's npm would conflict with it).
+if ! command -v npm >/dev/null 2>&1; then
+    missing+=(nodejs npm)
+fi
 
 if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing: ${missing[*]}"

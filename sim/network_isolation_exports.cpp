@@ -9,9 +9,19 @@
 #include "store_file.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <new>
 
 namespace {
+
+// Counts the calls of each function since the DLL was loaded, for the
+// `fail` lines that name one call: a failure in the middle of a session.
+DWORD countCall(SimulatedCall call)
+{
+    static std::array<std::atomic<DWORD>, simulatedCallCount> calls{};
+    return ++calls[static_cast<std::size_t>(call)];
+}
 
 // No exception may cross into the caller, who expects only an error code.
 template <typename Call>
@@ -29,6 +39,7 @@ DWORD answer(Call call)
 extern "C" DWORD WINAPI NetworkIsolationGetAppContainerConfig(DWORD* count, SID_AND_ATTRIBUTES** appContainerSids)
 {
     loadByNameOnFirstCall();
+    const DWORD callNumber = countCall(SimulatedCall::get);
     if (!count || !appContainerSids) {
         return ERROR_INVALID_PARAMETER;
     }
@@ -39,7 +50,7 @@ extern "C" DWORD WINAPI NetworkIsolationGetAppContainerConfig(DWORD* count, SID_
         if (const DWORD result = readStore(store); result != ERROR_SUCCESS) {
             return result;
         }
-        if (const DWORD failure = store.failureOf(SimulatedCall::get); failure != ERROR_SUCCESS) {
+        if (const DWORD failure = store.failureOf(SimulatedCall::get, callNumber); failure != ERROR_SUCCESS) {
             return failure;
         }
         return handOutConfiguredSids(store.exemptions, *count, *appContainerSids);
@@ -50,6 +61,7 @@ extern "C" DWORD WINAPI NetworkIsolationEnumAppContainers(DWORD /*flags*/, DWORD
                                                           INET_FIREWALL_APP_CONTAINER** appContainers)
 {
     loadByNameOnFirstCall();
+    const DWORD callNumber = countCall(SimulatedCall::enumerate);
     if (!count || !appContainers) {
         return ERROR_INVALID_PARAMETER;
     }
@@ -60,7 +72,7 @@ extern "C" DWORD WINAPI NetworkIsolationEnumAppContainers(DWORD /*flags*/, DWORD
         if (const DWORD result = readStore(store); result != ERROR_SUCCESS) {
             return result;
         }
-        if (const DWORD failure = store.failureOf(SimulatedCall::enumerate); failure != ERROR_SUCCESS) {
+        if (const DWORD failure = store.failureOf(SimulatedCall::enumerate, callNumber); failure != ERROR_SUCCESS) {
             return failure;
         }
         const auto appCount = static_cast<DWORD>(store.apps.size());
@@ -73,6 +85,7 @@ extern "C" DWORD WINAPI NetworkIsolationEnumAppContainers(DWORD /*flags*/, DWORD
 extern "C" DWORD WINAPI NetworkIsolationFreeAppContainers(INET_FIREWALL_APP_CONTAINER* appContainers)
 {
     loadByNameOnFirstCall();
+    const DWORD callNumber = countCall(SimulatedCall::free);
     return answer([&] {
         if (!releaseEnumeration(appContainers)) {
             return static_cast<DWORD>(ERROR_INVALID_PARAMETER);
@@ -83,13 +96,14 @@ extern "C" DWORD WINAPI NetworkIsolationFreeAppContainers(INET_FIREWALL_APP_CONT
         if (const DWORD result = readStore(store); result != ERROR_SUCCESS) {
             return result;
         }
-        return store.failureOf(SimulatedCall::free);
+        return store.failureOf(SimulatedCall::free, callNumber);
     });
 }
 
 extern "C" DWORD WINAPI NetworkIsolationSetAppContainerConfig(DWORD count, SID_AND_ATTRIBUTES* appContainerSids)
 {
     loadByNameOnFirstCall();
+    const DWORD callNumber = countCall(SimulatedCall::set);
     if (count > 0 && !appContainerSids) {
         return ERROR_INVALID_PARAMETER;
     }
@@ -98,7 +112,7 @@ extern "C" DWORD WINAPI NetworkIsolationSetAppContainerConfig(DWORD count, SID_A
         if (const DWORD result = readStore(store); result != ERROR_SUCCESS) {
             return result;
         }
-        if (const DWORD failure = store.failureOf(SimulatedCall::set); failure != ERROR_SUCCESS) {
+        if (const DWORD failure = store.failureOf(SimulatedCall::set, callNumber); failure != ERROR_SUCCESS) {
             return failure;
         }
         std::vector<SidBytes> exemptions;

@@ -127,20 +127,23 @@ std::optional<DWORD> parseCode(std::wstring_view text)
     return static_cast<DWORD>(value);
 }
 
-// fail get|enum|set|free <code, decimal or 0x hexadecimal, not zero>
+// fail get|enum|set|free <code> [<call number>], each decimal or 0x
+// hexadecimal and not zero
 bool parseFailLine(const std::vector<std::wstring_view>& words, StoreContents& contents)
 {
     static constexpr std::wstring_view callNames[simulatedCallCount] = {L"get", L"enum", L"set", L"free"};
-    if (words.size() != 3) {
+    if (words.size() != 3 && words.size() != 4) {
         return false;
     }
     const std::optional<DWORD> code = parseCode(words[2]);
-    if (!code) {
+    const std::optional<DWORD> callNumber = words.size() == 4 ? parseCode(words[3]) : std::optional<DWORD>(0);
+    if (!code || !callNumber) {
         return false;
     }
     for (std::size_t call = 0; call < simulatedCallCount; ++call) {
         if (words[1] == callNames[call]) {
             contents.failures[call] = *code;
+            contents.failingCallNumbers[call] = *callNumber;
             return true;
         }
     }

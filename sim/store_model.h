@@ -34,6 +34,15 @@ struct StoreContents {
     std::vector<SidBytes> refused;
     // ERROR_SUCCESS where the call is not asked to fail.
     std::array<DWORD, simulatedCallCount> failures{};
+    // The one call of the function, counted from 1 since the DLL was loaded,
+    // that fails; 0 where every call fails.
+    std::array<DWORD, simulatedCallCount> failingCallNumbers{};
 
-    DWORD failureOf(SimulatedCall call) const { return failures[static_cast<std::size_t>(call)]; }
+    // What the `callNumber`th call of `call` is to return instead of doing its work.
+    DWORD failureOf(SimulatedCall call, DWORD callNumber) const
+    {
+        const auto index = static_cast<std::size_t>(call);
+        const DWORD only = failingCallNumbers[index];
+        return only == 0 || only == callNumber ? failures[index] : static_cast<DWORD>(ERROR_SUCCESS);
+    }
 };

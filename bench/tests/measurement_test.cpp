@@ -6,6 +6,7 @@
 #include "minimal_window.h"
 #include "prebuilt_store.h"
 #include "startup_probe.h"
+#include "synthetic_catalog.h"
 #include "timing.h"
 
 #include "app/main_window.h"
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 
 namespace {
 
@@ -137,17 +139,34 @@ TEST(StartupProbe, ReadsTheProgramsStatusLineFromTheOtherProcess)
 
 // The floor's time stands for the program's visible work only while it
 // builds the same window; the comparison must also see where it does not.
-TEST(StartupProbe, DesignFloorHasTheProgramsControlsAndListsTheStartupRowsHidden)
+// Both read the store through the simulated FirewallAPI.dll: one of another
+// size than the start-up store shows that they do, while the floor without
+// FirewallAPI lists the start-up store's rows from memory.
+TEST(StartupProbe, DesignFloorHasTheProgramsControlsAndListsTheStoresRowsHidden)
 {
+    constexpr std::size_t storeApps = 120;
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    ASSERT_TRUE(CopyFileW(besideThisProgram(L"..\\sim\\FirewallAPI.dll").c_str(),
+                          (std::wstring(system) + L"\\FirewallAPI.dll").c_str(), FALSE));
+    const std::wstring store = besideThisProgram(L"startup-store.txt");
+    std::ofstream(store.c_str(), std::ios::binary) << storeFileText(makeSyntheticCatalog(storeApps));
+    SetEnvironmentVariableW(L"ORVA_LOOPBACK_STORE", store.c_str());
+
     const std::optional<StartupResult> program =
         measureStartup(besideThisProgram(L"..\\OrvaLoopback.exe"), mainWindowClassName, statusLabelId);
     const std::optional<StartupResult> floor =
         measureStartup(besideThisProgram(L"bench_design_floor.exe"), designFloorClassName, 0);
+    const std::optional<StartupResult> offlineFloor = measureStartup(
+        besideThisProgram(L"bench_design_floor.exe"), designFloorClassName, 0, L"--without-firewall-api");
     ASSERT_TRUE(program.has_value());
     ASSERT_TRUE(floor.has_value());
+    ASSERT_TRUE(offlineFloor.has_value());
     EXPECT_EQ(firstControlDifference(program->outline, floor->outline), "");
-    // Every app of the start-up store but the recommended one.
-    EXPECT_EQ(floor->outline.listRows, static_cast<int>(startupAppCount) - 1);
+    // Every app but the recommended one.
+    EXPECT_EQ(program->outline.listRows, static_cast<int>(storeApps) - 1);
+    EXPECT_EQ(floor->outline.listRows, static_cast<int>(storeApps) - 1);
+    EXPECT_EQ(offlineFloor->outline.listRows, static_cast<int>(startupAppCount) - 1);
 
     const auto list = std::find_if(floor->outline.controls.begin(), floor->outline.controls.end(),
                                    [](const ControlOutline& control) { return control.className == WC_LISTVIEWW; });

@@ -7,19 +7,25 @@
 //   drive_window.exe [--desktop NAME] close
 //   drive_window.exe [--desktop NAME] move X Y
 //   drive_window.exe [--desktop NAME] rect
+//   drive_window.exe [--desktop NAME] capture FILE.bmp
 //
 // `move` places the window's top left corner (the expanded window is taller
 // than the centred compact one leaves room for); `rect` prints the window's
-// bounds as WIDTHxHEIGHT+X+Y, the form ImageMagick's -crop takes.
+// bounds as WIDTHxHEIGHT+X+Y, the form ImageMagick's -crop takes; `capture`
+// saves the window, raised above every other for the moment, as a 32-bit BMP
+// file.
 // --desktop names the desktop the program runs on (`wine explorer
 // /desktop=NAME,…` makes one): windows on another desktop cannot be found.
-// Exit code 0 on success, 1 when the window or control is not there, 2 for
-// a wrong command line.
+// Exit code 0 on success, 1 when the window or control is not there (or the
+// capture cannot be written), 2 for a wrong command line.
+
+#include "model/owners.h"
 
 #include <windows.h>
 
 #include <cstdio>
 #include <cwchar>
+#include <fstream>
 #include <memory>
 
 namespace {
@@ -105,6 +111,114 @@ int printBounds()
     return 0;
 }
 
+struct MemoryContextDeleter {
+    using pointer = HDC;
+    void operator()(HDC context) const { DeleteDC(context); }
+};
+using OwnedMemoryContext = std::unique_ptr<HDC__, MemoryContextDeleter>;
+using OwnedBitmap = std::unique_ptr<HBITMAP__, GdiObjectDeleter<HBITMAP>>;
+
+// The screen's device context, released as it was taken.
+class ScreenContext {
+public:
+    ScreenContext() : context_(GetDC(nullptr)) {}
+    ScreenContext(const ScreenContext&) = delete;
+    ScreenContext& operator=(const ScreenContext&) = delete;
+    ~ScreenContext() { ReleaseDC(nullptr, context_); }
+
+    HDC get() const { return context_; }
+
+private:
+    HDC context_;
+};
+
+bool awaitsPainting(HWND window)
+{
+    if (GetUpdateRect(window, nullptr, FALSE)) {
+        return true;
+    }
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (IsWindowVisible(child) && GetUpdateRect(child, nullptr, FALSE)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Until the window's thread has handled its messages and nothing of the
+// window or its controls awaits painting, five seconds at most: a list just
+// shown paints row by row.
+void waitUntilPainted(HWND window)
+{
+    for (int tick = 0; tick < 100; ++tick) {
+        DWORD_PTR ignored = 0;
+        if (SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored) && !awaitsPainting(window)) {
+            return;
+        }
+        Sleep(50);
+    }
+}
+
+// The screen under the window, with the window raised above every other
+// (without taking the focus) for the moment of the copy: a CI runner's
+// console window can lie over it. PrintWindow would need no raising, but
+// under Wine it draws little of the window, and this way is checked here.
+bool copyFromScreen(HWND window, HDC target, const RECT& bounds)
+{
+    constexpr UINT keepPlace = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, keepPlace);
+    waitUntilPainted(window);
+    // What was painted reaches the screen a moment later (an X server's
+    // round trip under Wine, the compositor's frame on Windows).
+    Sleep(500);
+    const ScreenContext screen;
+    const bool copied = BitBlt(target, 0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top, screen.get(),
+                               bounds.left, bounds.top, SRCCOPY) != FALSE;
+    SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, keepPlace);
+    return copied;
+}
+
+int capture(const wchar_t* path)
+{
+    HWND window = findReadyWindow();
+    RECT bounds = {};
+    if (!window || !GetWindowRect(window, &bounds)) {
+        return 1;
+    }
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof(header);
+    header.biWidth = bounds.right - bounds.left;
+    // Negative: the rows run from the top, as they are written.
+    header.biHeight = -(bounds.bottom - bounds.top);
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    header.biCompression = BI_RGB;
+    void* pixels = nullptr;
+    const OwnedBitmap bitmap(
+        CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &pixels, nullptr, 0));
+    const OwnedMemoryContext context(CreateCompatibleDC(nullptr));
+    if (!bitmap || !context) {
+        return 1;
+    }
+    const DWORD pixelBytes = static_cast<DWORD>(header.biWidth) * static_cast<DWORD>(-header.biHeight) * 4;
+    {
+        const SelectionGuard selected(context.get(), bitmap.get());
+        if (!copyFromScreen(window, context.get(), bounds)) {
+            return 1;
+        }
+    }
+    GdiFlush();
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42; // "BM"
+    file.bfOffBits = static_cast<DWORD>(sizeof(file) + sizeof(header));
+    file.bfSize = file.bfOffBits + pixelBytes;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(&file), sizeof(file));
+    out.write(reinterpret_cast<const char*>(&header), sizeof(header));
+    out.write(static_cast<const char*>(pixels), pixelBytes);
+    return out.good() ? 0 : 1;
+}
+
 // The desktop appears a moment after `wine explorer /desktop=…` starts.
 bool switchToDesktop(const wchar_t* name, OwnedDesktop& desktop, int seconds)
 {
@@ -147,6 +261,9 @@ int wmain(int argc, wchar_t** argv)
     }
     if (argc == next + 1 && std::wcscmp(argv[next], L"rect") == 0) {
         return printBounds();
+    }
+    if (argc == next + 2 && std::wcscmp(argv[next], L"capture") == 0) {
+        return capture(argv[next + 1]);
     }
     return 2;
 }

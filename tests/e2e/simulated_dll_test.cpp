@@ -241,6 +241,18 @@ TEST_F(SimulatedDll, FailLinesMakeTheirCallFailWithTheirCode)
     EXPECT_EQ(free_(records), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
 
+// A write that fails in the middle of a session, and the next one works.
+TEST_F(SimulatedDll, FailLineWithACallNumberFailsOnlyThatCallSinceTheDllWasLoaded)
+{
+    writeFile(store_, smallStore("fail set 5 2\n"));
+    EXPECT_EQ(setSids({sidBytes(chatGptSid)}), static_cast<DWORD>(ERROR_SUCCESS));
+    const std::string afterFirst = readFile(store_);
+    EXPECT_EQ(setSids({}), 5u);
+    EXPECT_EQ(readFile(store_), afterFirst);
+    EXPECT_EQ(setSids({}), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_TRUE(exemptionsIn(readFile(store_)).empty());
+}
+
 TEST_F(SimulatedDll, MalformedStateIsAnsweredWithInvalidDataAndNeverRewritten)
 {
     const std::string malformed[] = {
@@ -260,6 +272,8 @@ TEST_F(SimulatedDll, MalformedStateIsAnsweredWithInvalidDataAndNeverRewritten)
         "fail get five",
         "fail later 5",
         "fail get 0x100000000",
+        "fail set 5 0",
+        "fail set 5 2 3",
         "allow " + weatherSid,
         "app " + chatGptSid + "\t\xff\xfe\tx\ty",  // not UTF-8
     };

@@ -12,14 +12,14 @@
 
 namespace {
 
-// Failure codes with the text Wine gives for them.
+// Failure codes with the text the system gives for them.
 struct SystemError {
     DWORD code;
     std::wstring text;
 };
 const SystemError systemErrors[] = {
-    {ERROR_ACCESS_DENIED, L"Access denied."},
-    {ERROR_BAD_EXE_FORMAT, L"Bad EXE format for %1."},
+    {ERROR_ACCESS_DENIED, systemText(ERROR_ACCESS_DENIED)},
+    {ERROR_BAD_EXE_FORMAT, systemText(ERROR_BAD_EXE_FORMAT)},
     {0x80071234, unknownCodeText(2147947060)},
 };
 
@@ -403,16 +403,28 @@ void GeneratedSessions::runSeed(std::uint64_t seed)
     window_.reset();
 }
 
+// The variable's value as a number, or nothing when it is not set. Read with
+// the Windows call: MSVC's C runtime deprecates getenv.
+std::optional<std::uint64_t> numberInVariable(const char* name)
+{
+    char value[32] = {};
+    const DWORD length = GetEnvironmentVariableA(name, value, sizeof(value));
+    if (length == 0 || length >= sizeof(value)) {
+        return std::nullopt;
+    }
+    return std::strtoull(value, nullptr, 10);
+}
+
 TEST_F(GeneratedSessions, InvariantsAndWritesHoldAfterEveryStepOfEverySeed)
 {
     // ORVA_SEED=n replays one seed; ORVA_SEED_COUNT=n runs seeds 0..n-1.
     std::uint64_t first = 0;
     std::uint64_t count = 300;
-    if (const char* single = std::getenv("ORVA_SEED")) {
-        first = std::strtoull(single, nullptr, 10);
+    if (const std::optional<std::uint64_t> single = numberInVariable("ORVA_SEED")) {
+        first = *single;
         count = 1;
-    } else if (const char* seeds = std::getenv("ORVA_SEED_COUNT")) {
-        count = std::strtoull(seeds, nullptr, 10);
+    } else if (const std::optional<std::uint64_t> seeds = numberInVariable("ORVA_SEED_COUNT")) {
+        count = *seeds;
     }
     int failedSeeds = 0;
     for (std::uint64_t seed = first; seed < first + count && failedSeeds < 3; ++seed) {

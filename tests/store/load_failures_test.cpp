@@ -1,4 +1,5 @@
 #include "support/catalog_fixture.h"
+#include "support/program_texts.h"
 
 #include "store/load_catalog.h"
 #include "store/loopback_api.h"
@@ -93,7 +94,7 @@ TEST_F(LoadFailures, ReadFailureShowsTheSystemMessageAndKeepsTheEarlierCatalog)
 
     window.command(refreshButtonId);
 
-    expectFailedExit(std::wstring(texts::readConfigFailed) + L"Access denied.");
+    expectFailedExit(std::wstring(texts::readConfigFailed) + systemText(ERROR_ACCESS_DENIED));
     expectUnchanged(before, window);
     EXPECT_EQ(fake().enumCalls, 1);
     expectNothingLeftBehind();
@@ -124,7 +125,7 @@ TEST_F(LoadFailures, FirstLoadFailureLeavesTheCheckBoxAsCreatedAndDisabled)
 
     open();
 
-    expectFailedExit(std::wstring(texts::readConfigFailed) + L"Access denied.");
+    expectFailedExit(std::wstring(texts::readConfigFailed) + systemText(ERROR_ACCESS_DENIED));
     EXPECT_TRUE(state().apps.empty());
     EXPECT_EQ(state().recommendedIndex, -1);
     EXPECT_EQ(windowText(state().recommendedCheck), texts::recommendedFound);

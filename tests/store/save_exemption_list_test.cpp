@@ -1,4 +1,5 @@
 #include "support/catalog_fixture.h"
+#include "support/program_texts.h"
 
 #include "store/error_text.h"
 #include "store/save_exemption_list.h"
@@ -237,8 +238,8 @@ TEST_F(SaveExemptionList, FailedWriteShowsTheStatusAndAMessageBoxThenEnablesAppl
     watcher.join();
 
     EXPECT_EQ(report.caption, texts::windowCaption);
-    EXPECT_EQ(report.text, std::wstring(texts::saveFailedBox) + L"Access denied.");
-    EXPECT_EQ(status(), std::wstring(texts::saveFailed) + L"Access denied.");
+    EXPECT_EQ(report.text, std::wstring(texts::saveFailedBox) + systemText(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(status(), std::wstring(texts::saveFailed) + systemText(ERROR_ACCESS_DENIED));
     EXPECT_TRUE(IsWindowEnabled(state().applyButton));
     EXPECT_TRUE(spy().liveConversions.empty());
     // The ticks stay, so Apply retries the same list.
@@ -303,8 +304,8 @@ TEST_F(SaveExemptionList, AFailedReadWritesNothingReleasesEverythingAndKeepsTheT
 
     EXPECT_TRUE(fake().writes.empty());
     ASSERT_EQ(boxes.boxes().size(), 1u);
-    EXPECT_EQ(boxes.boxes()[0].text, texts::saveFailedBox + std::wstring(L"Access denied."));
-    EXPECT_EQ(status(), texts::saveFailed + std::wstring(L"Access denied."));
+    EXPECT_EQ(boxes.boxes()[0].text, texts::saveFailedBox + systemText(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(status(), texts::saveFailed + systemText(ERROR_ACCESS_DENIED));
     EXPECT_TRUE(IsWindowEnabled(state().applyButton));
     EXPECT_TRUE(state().apps[0].exempt);
     expectNothingLeftBehind();
@@ -399,7 +400,7 @@ TEST_F(SaveExemptionList, AnotherErrorStopsTheSearchAndTheWindowShowsWhatWasWrit
     window.command(applyButtonId);
 
     EXPECT_EQ(systemList(), sids({77}));
-    EXPECT_EQ(status(), texts::saveFailed + std::wstring(L"Access denied."));
+    EXPECT_EQ(status(), texts::saveFailed + systemText(ERROR_ACCESS_DENIED));
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_FALSE(state().apps[1].exempt);
     EXPECT_FALSE(state().apps[1].baselineExempt);

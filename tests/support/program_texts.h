@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/window_table.h"
+#include "store/error_text.h"
 
 #include <string>
 
@@ -24,6 +25,14 @@ inline std::wstring savedStatus(std::size_t changedOutside)
 inline std::wstring unreadableSidStatus()
 {
     return std::wstring(texts::saveFailed) + texts::unreadableSid;
+}
+
+// The system's text for a code, as the program shows it. Wine and Windows
+// word their messages differently ("Access denied.", "Access is denied."),
+// so a test expects the wording of the system it runs on.
+inline std::wstring systemText(unsigned long code)
+{
+    return errorText(code);
 }
 
 // errorText of a code the system has no message for.

@@ -1,4 +1,5 @@
 #include "support/catalog_fixture.h"
+#include "support/program_texts.h"
 
 #include <commctrl.h>
 
@@ -51,7 +52,7 @@ TEST_F(CreateControls, EveryControlHasItsClassTextStyleIdFontAndCreationOrder)
          bodyFont},
         {&WindowState::appList, L"SysListView32", L"", WS_EX_CLIENTEDGE, 0x5081000D, layout::appList, appListId,
          bodyFont},
-        {&WindowState::statusLabel, L"Static", texts::readConfigFailed + std::wstring(L"Access denied."), 0,
+        {&WindowState::statusLabel, L"Static", texts::readConfigFailed + systemText(ERROR_ACCESS_DENIED), 0,
          0x50000280, layout::compactStatusLabel, statusLabelId, statusFont},
         {&WindowState::closeButton, L"Button", texts::close, 0, 0x5001000B, layout::closeButton, closeButtonId,
          buttonFont},

@@ -54,10 +54,10 @@ struct StartedProcess {
 
 // Null handles (and a failure added to the test) when it could not be started.
 StartedProcess createProcess(const std::wstring& program, const EnvironmentOverrides& overrides,
-                             const std::wstring& desktop = {})
+                             const std::wstring& desktop = {}, const std::wstring& arguments = {})
 {
     std::wstring environment = environmentBlock(overrides);
-    std::wstring commandLine = L"\"" + program + L"\"";
+    std::wstring commandLine = L"\"" + program + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
     std::wstring desktopName = desktop;
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
@@ -137,9 +137,10 @@ std::optional<DWORD> ProgramRun::waitForExit(DWORD timeoutMs) const
     return exitCode;
 }
 
-std::optional<DWORD> runToExit(const std::wstring& program, const EnvironmentOverrides& overrides, DWORD timeoutMs)
+std::optional<DWORD> runToExit(const std::wstring& program, const EnvironmentOverrides& overrides, DWORD timeoutMs,
+                               const std::wstring& arguments)
 {
-    const StartedProcess started = createProcess(program, overrides);
+    const StartedProcess started = createProcess(program, overrides, {}, arguments);
     if (!started.process) {
         return std::nullopt;
     }

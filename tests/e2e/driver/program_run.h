@@ -40,8 +40,9 @@ private:
     HWND window_ = nullptr;
 };
 
-// Runs a program that has no window with the test's environment plus
-// `overrides`; its exit code, or nothing (with the reason added to the
-// test's failures) when it does not start or does not end in time.
+// Runs a program that has no window of its own to wait for, with the test's
+// environment plus `overrides` and the command line's `arguments`; its exit
+// code, or nothing (with the reason added to the test's failures) when it
+// does not start or does not end in time.
 std::optional<DWORD> runToExit(const std::wstring& program, const EnvironmentOverrides& overrides,
-                               DWORD timeoutMs = 20000);
+                               DWORD timeoutMs = 20000, const std::wstring& arguments = {});

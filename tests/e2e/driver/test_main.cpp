@@ -11,7 +11,7 @@ int wmain(int argc, wchar_t** argv)
     testing::InitGoogleTest(&argc, argv);
     if (!readTestPaths(argc, argv)) {
         std::fprintf(stderr, "usage: --program=EXE --sim-dll=DLL --planted-dll=DLL --unhardened-caller=EXE "
-                             "--sample-store=TXT\n");
+                             "--sample-store=TXT --round-trip=EXE --check-net-isolation=EXE\n");
         return 2;
     }
     return RUN_ALL_TESTS();

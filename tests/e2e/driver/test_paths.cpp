@@ -32,6 +32,8 @@ bool readTestPaths(int argc, wchar_t** argv)
         {L"--planted-dll=", &paths.plantedDll},
         {L"--unhardened-caller=", &paths.unhardenedCaller},
         {L"--sample-store=", &paths.sampleStore},
+        {L"--round-trip=", &paths.roundTrip},
+        {L"--check-net-isolation=", &paths.checkNetIsolation},
     };
     for (int i = 1; i < argc; ++i) {
         const std::wstring_view argument = argv[i];
