@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-SaveOutcome saveThroughProgram(WindowState& state, const std::wstring& sid)
+ProgramSave saveThroughProgram(WindowState& state, const std::wstring& sid)
 {
     const auto entryOf = [&]() -> const AppEntry* {
         const auto found = std::find_if(state.apps.begin(), state.apps.end(),
@@ -16,21 +16,24 @@ SaveOutcome saveThroughProgram(WindowState& state, const std::wstring& sid)
     const AppEntry* before = entryOf();
     const bool wanted = before && before->exempt;
 
-    SaveOutcome outcome;
+    ProgramSave save;
+    SaveOutcome outcome = SaveOutcome::failed;
     {
         const MessageBoxCatcher catcher;
-        saveExemptionList(state);
+        outcome = saveExemptionList(state);
         for (const MessageBoxCatcher::Report& box : catcher.boxes()) {
-            outcome.boxes.push_back(box.text);
+            save.boxes.push_back(box.text);
         }
     }
-    outcome.status = windowText(state.statusLabel);
+    save.status = windowText(state.statusLabel);
 
     const AppEntry* after = entryOf();
-    if (after && after->baselineExempt == wanted) {
-        outcome.result = SaveResult::written;
-    } else if (after && wanted && !after->exempt) {
-        outcome.result = SaveResult::refused;
+    if (outcome == SaveOutcome::failed || !after) {
+        save.result = SaveResult::failed;
+    } else if (outcome == SaveOutcome::savedWithRefusals && wanted && !after->exempt) {
+        save.result = SaveResult::refused;
+    } else {
+        save.result = SaveResult::written;
     }
-    return outcome;
+    return save;
 }

@@ -7,7 +7,7 @@
 
 enum class SaveResult { written, refused, failed };
 
-struct SaveOutcome {
+struct ProgramSave {
     SaveResult result = SaveResult::failed;
     // The status line and every message box, as the user would have read them.
     std::wstring status;
@@ -15,9 +15,7 @@ struct SaveOutcome {
 };
 
 // The one place the round trip saves: the program's own save, as its Apply
-// button runs it, with every message box it shows answered. Whether the
-// change to the entry of `sid` was written, refused by the system or not
-// written is read from that entry afterwards: the save makes the entry's
-// baseline what the system now holds, unticks an addition the system
-// refused, and keeps a change it failed to write.
-SaveOutcome saveThroughProgram(WindowState& state, const std::wstring& sid);
+// button runs it, with every message box it shows answered. The save tells
+// whether it wrote the list; whether the system refused the entry of `sid`
+// is read from that entry, which a refused addition leaves unticked.
+ProgramSave saveThroughProgram(WindowState& state, const std::wstring& sid);

@@ -72,7 +72,7 @@ bool sameSids(const SidList& left, const SidList& right)
     return leftSids == rightSids;
 }
 
-void reportSave(const SaveOutcome& outcome, Report& report)
+void reportSave(const ProgramSave& outcome, Report& report)
 {
     report.line(L"  status line: " + outcome.status);
     for (std::wstring box : outcome.boxes) {
@@ -147,7 +147,7 @@ RoundTripExit tickAndUntick(const TestWindow& window, const std::wstring& tool, 
             report.line(L"  ticking the row did not reach the program's catalog");
             return roundTripFailed;
         }
-        const SaveOutcome ticked = saveThroughProgram(state, sid);
+        const ProgramSave ticked = saveThroughProgram(state, sid);
         reportSave(ticked, report);
         if (ticked.result == SaveResult::refused) {
             report.line(L"  refused by the system; the next one is tried");
@@ -167,7 +167,7 @@ RoundTripExit tickAndUntick(const TestWindow& window, const std::wstring& tool, 
         }
 
         window.setRowChecked(rowOf(state, entry), false);
-        const SaveOutcome unticked = saveThroughProgram(state, sid);
+        const ProgramSave unticked = saveThroughProgram(state, sid);
         reportSave(unticked, report);
         if (unticked.result != SaveResult::written) {
             report.line(L"  the save of the untick failed");
