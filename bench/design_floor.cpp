@@ -78,8 +78,7 @@ HWND createList(HWND window)
                             WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
                                 LVS_SHOWSELALWAYS,
                             layout::appList, appListId);
-    constexpr LPARAM extendedStyles = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
-    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, extendedStyles, extendedStyles);
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, styles::appListExtended, styles::appListExtended);
     LVCOLUMNW column = {};
     column.mask = LVCF_WIDTH | LVCF_TEXT;
     column.cx = layout::appListColumnWidth;
@@ -193,8 +192,8 @@ void createControls(HWND window)
                               searchEditId);
     SendMessageW(search, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(texts::searchCue));
     HWND list = createList(window);
-    HWND status = createChild(window, L"STATIC", L"", 0, WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE | SS_NOPREFIX,
-                              layout::expandedStatusLabel, statusLabelId);
+    HWND status = createChild(window, L"STATIC", L"", 0, styles::statusLabel, layout::expandedStatusLabel,
+                              statusLabelId);
     HWND close =
         createChild(window, L"BUTTON", texts::close, 0, ownerDrawButtonStyle, layout::closeButton, closeButtonId);
 

@@ -9,6 +9,7 @@
 #include "ui/drawing.h"
 #include "ui/keyboard_focus.h"
 #include "ui/list_context_menu.h"
+#include "ui/status_line.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -72,7 +73,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         }
         break;
     case WM_NOTIFY:
-        if (state && lParam) {
+        if (state && lParam && !answerStatusTip(*state, reinterpret_cast<const NMHDR*>(lParam))) {
             onListItemChanged(*state, reinterpret_cast<const NMHDR*>(lParam));
         }
         return 0;

@@ -55,6 +55,21 @@ private:
     HDC context_;
 };
 
+// A window's device context from GetDC, given back with ReleaseDC.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) : window_(window), context_(GetDC(window)) {}
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    ~WindowDc() { ReleaseDC(window_, context_); }
+
+    HDC get() const { return context_; }
+
+private:
+    HWND window_;
+    HDC context_;
+};
+
 // Selects an object into a device context and selects the previous one back
 // when it goes out of scope, before the object itself may be deleted.
 class SelectionGuard {

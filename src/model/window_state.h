@@ -41,6 +41,9 @@ struct WindowState {
     HWND appList = nullptr;
     HWND statusLabel = nullptr;
     HWND closeButton = nullptr;
+    // The tooltip that shows a status text the line cuts; owned by the main
+    // window.
+    HWND statusTip = nullptr;
 
     OwnedFont bodyFont;
     OwnedFont titleFont;

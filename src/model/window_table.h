@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 struct Box {
     int x;
     int y;
@@ -66,6 +68,21 @@ inline constexpr int minimumAppListHeight = 120;
 inline constexpr int maximumListShortening = appList.height - minimumAppListHeight;
 
 } // namespace layout
+
+// Styles that the window's look depends on, shared with what measures it.
+namespace styles {
+
+// SS_NOPREFIX: the status line shows the system's messages, whose ampersands
+// are text, not mnemonics. SS_ENDELLIPSIS: a text too long for the line ends
+// in "…" rather than being cut without a sign. SS_NOTIFY: the line takes the
+// pointer, so that its tooltip can show the whole text.
+inline constexpr DWORD statusLabel =
+    WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS | SS_NOTIFY;
+// LVS_EX_LABELTIP: a name cut by the column shows whole in a tooltip.
+inline constexpr DWORD appListExtended =
+    LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP;
+
+} // namespace styles
 
 namespace palette {
 

@@ -6,6 +6,7 @@
 #include "store/load_catalog.h"
 #include "ui/commands.h"
 #include "ui/keyboard_focus.h"
+#include "ui/status_line.h"
 
 #include <commctrl.h>
 
@@ -101,8 +102,7 @@ bool createControls(WindowState& state)
                                 WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
                                     LVS_SHOWSELALWAYS,
                                 layout::appList, appListId);
-    constexpr LPARAM listExtendedStyles = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER;
-    SendMessageW(state.appList, LVM_SETEXTENDEDLISTVIEWSTYLE, listExtendedStyles, listExtendedStyles);
+    SendMessageW(state.appList, LVM_SETEXTENDEDLISTVIEWSTYLE, styles::appListExtended, styles::appListExtended);
     SendMessageW(state.appList, LVM_SETBKCOLOR, 0, palette::white);
     SendMessageW(state.appList, LVM_SETTEXTBKCOLOR, 0, palette::white);
     SendMessageW(state.appList, LVM_SETTEXTCOLOR, 0, palette::mainText);
@@ -113,12 +113,10 @@ bool createControls(WindowState& state)
     column.pszText = const_cast<wchar_t*>(texts::appColumn);
     SendMessageW(state.appList, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
 
-    // SS_NOPREFIX: the status line shows the system's messages, whose
-    // ampersands are text, not mnemonics.
-    state.statusLabel = createChild(state, L"STATIC", texts::loading, 0,
-                                    WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE | SS_NOPREFIX, layout::expandedStatusLabel,
-                                    statusLabelId);
+    state.statusLabel = createChild(state, L"STATIC", texts::loading, 0, styles::statusLabel,
+                                    layout::expandedStatusLabel, statusLabelId);
     setFont(state.statusLabel, state.statusFont.get());
+    setUpStatusLine(state);
     state.closeButton =
         createChild(state, L"BUTTON", texts::close, 0, ownerDrawButtonStyle, layout::closeButton, closeButtonId);
     setFont(state.closeButton, state.buttonFont.get());

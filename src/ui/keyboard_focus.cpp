@@ -2,13 +2,18 @@
 
 #include "ui/commands.h"
 
-#include <commctrl.h>
-
 namespace {
 
-constexpr UINT_PTR focusKeeperId = 1;
+// The control's own procedure, kept in its user data. A plain subclass
+// rather than SetWindowSubclass, whose lookup of the subclass on every
+// message is a round trip to the server under Wine, and the list view takes
+// thousands of messages per refill.
+WNDPROC originalProcedureOf(HWND control)
+{
+    return reinterpret_cast<WNDPROC>(GetWindowLongPtrW(control, GWLP_USERDATA));
+}
 
-LRESULT CALLBACK focusKeeper(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+LRESULT CALLBACK focusKeeper(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
 {
     // The record is looked up each time: it is gone before the children are
     // destroyed, and their last messages must find none.
@@ -41,13 +46,10 @@ LRESULT CALLBACK focusKeeper(HWND control, UINT message, WPARAM wParam, LPARAM l
             }
         }
         break;
-    case WM_NCDESTROY:
-        RemoveWindowSubclass(control, focusKeeper, focusKeeperId);
-        break;
     default:
         break;
     }
-    return DefSubclassProc(control, message, wParam, lParam);
+    return CallWindowProcW(originalProcedureOf(control), control, message, wParam, lParam);
 }
 
 bool canTakeFocus(HWND window)
@@ -59,7 +61,8 @@ bool canTakeFocus(HWND window)
 
 void keepTrackOfFocus(HWND control)
 {
-    SetWindowSubclass(control, focusKeeper, focusKeeperId, 0);
+    SetWindowLongPtrW(control, GWLP_USERDATA, GetWindowLongPtrW(control, GWLP_WNDPROC));
+    SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&focusKeeper));
 }
 
 void onActivate(WindowState& state, bool active)

@@ -53,7 +53,7 @@ TEST_F(CreateControls, EveryControlHasItsClassTextStyleIdFontAndCreationOrder)
         {&WindowState::appList, L"SysListView32", L"", WS_EX_CLIENTEDGE, 0x5081000D, layout::appList, appListId,
          bodyFont},
         {&WindowState::statusLabel, L"Static", texts::readConfigFailed + systemText(ERROR_ACCESS_DENIED), 0,
-         0x50000280, layout::compactStatusLabel, statusLabelId, statusFont},
+         0x50004380, layout::compactStatusLabel, statusLabelId, statusFont},
         {&WindowState::closeButton, L"Button", texts::close, 0, 0x5001000B, layout::closeButton, closeButtonId,
          buttonFont},
     };
@@ -106,7 +106,9 @@ TEST_F(CreateControls, ListHasOneColumnCheckBoxesAndItsColours)
 {
     open();
     HWND list = state().appList;
-    EXPECT_EQ(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & 0x00010024, 0x00010024);
+    // Check boxes, full-row selection, double buffering, and a tooltip for a
+    // name the column cuts.
+    EXPECT_EQ(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & 0x00014024, 0x00014024);
     EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), layout::appListColumnWidth);
     wchar_t heading[32] = {};
     LVCOLUMNW column = {};
@@ -121,6 +123,39 @@ TEST_F(CreateControls, ListHasOneColumnCheckBoxesAndItsColours)
     EXPECT_EQ(SendMessageW(list, LVM_GETBKCOLOR, 0, 0), palette::white);
     EXPECT_EQ(SendMessageW(list, LVM_GETTEXTBKCOLOR, 0, 0), palette::white);
     EXPECT_EQ(SendMessageW(list, LVM_GETTEXTCOLOR, 0, 0), palette::mainText);
+}
+
+// The line ends a cut text in "…" (SS_ENDELLIPSIS, checked with the other
+// styles above); its tooltip holds the whole text, and only a cut one.
+TEST_F(CreateControls, TheStatusLineShowsACutTextWholeInItsTooltip)
+{
+    TestWindow& window = open();
+    // What the tooltip is told when it asks, as it does before it shows.
+    const auto tip = [&] {
+        NMTTDISPINFOW request = {};
+        request.hdr.hwndFrom = state().statusTip;
+        request.hdr.code = TTN_GETDISPINFOW;
+        request.hdr.idFrom = reinterpret_cast<UINT_PTR>(state().statusLabel);
+        request.uFlags = TTF_IDISHWND;
+        SendMessageW(state().window, WM_NOTIFY, request.hdr.idFrom, reinterpret_cast<LPARAM>(&request));
+        return std::wstring(request.lpszText ? request.lpszText : L"");
+    };
+    EXPECT_EQ(SendMessageW(state().statusTip, TTM_GETTOOLCOUNT, 0, 0), 1);
+    EXPECT_EQ(tip(), L"") << "the text of the failed load fits";
+
+    const std::wstring refused = L"设置已保存，但系统拒绝了 3 个应用：" + std::wstring(40, L'名') + L"。";
+    SetWindowTextW(state().statusLabel, refused.c_str());
+    EXPECT_EQ(tip(), refused);
+
+    // 40 ideographs of a 14-pixel font fit the compact line (624 pixels),
+    // not the expanded one (516).
+    const std::wstring middle(40, L'字');
+    SetWindowTextW(state().statusLabel, middle.c_str());
+    EXPECT_EQ(tip(), L"");
+    window.command(moreAppsButtonId);
+    EXPECT_EQ(tip(), middle);
+    window.command(moreAppsButtonId);
+    EXPECT_EQ(tip(), L"");
 }
 
 TEST_F(CreateControls, SearchBoxShowsACueThatIsNotItsText)

@@ -1,0 +1,67 @@
+#include "ui/status_line.h"
+
+#include "model/owners.h"
+
+#include "model/window_table.h"
+
+#include <commctrl.h>
+
+namespace {
+
+std::wstring textOf(HWND window)
+{
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// Whether the line, in its font and at its present width, cuts `text`.
+bool cutsText(HWND line, const std::wstring& text)
+{
+    RECT client = {};
+    GetClientRect(line, &client);
+    const WindowDc context(line);
+    const SelectionGuard font(context.get(), reinterpret_cast<HFONT>(SendMessageW(line, WM_GETFONT, 0, 0)));
+    SIZE extent = {};
+    GetTextExtentPoint32W(context.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+    return extent.cx > client.right - client.left;
+}
+
+} // namespace
+
+void setUpStatusLine(WindowState& state)
+{
+    // Owned by the main window, which destroys it with itself.
+    state.statusTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, state.window,
+                                      nullptr, GetModuleHandleW(nullptr), nullptr);
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = state.window;
+    tool.uId = reinterpret_cast<UINT_PTR>(state.statusLabel);
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(state.statusTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    // A long text wraps rather than running off the screen.
+    SendMessageW(state.statusTip, TTM_SETMAXTIPWIDTH, 0, layout::windowWidth);
+}
+
+std::wstring statusTipText(const WindowState& state)
+{
+    std::wstring text = textOf(state.statusLabel);
+    return cutsText(state.statusLabel, text) ? text : std::wstring();
+}
+
+bool answerStatusTip(const WindowState& state, const NMHDR* header)
+{
+    if (!state.statusTip || header->hwndFrom != state.statusTip || header->code != TTN_GETDISPINFOW) {
+        return false;
+    }
+    // The tooltip copies the text as soon as this returns; the one thread
+    // asks again only after that.
+    static std::wstring shown;
+    shown = statusTipText(state);
+    auto* request = const_cast<NMTTDISPINFOW*>(reinterpret_cast<const NMTTDISPINFOW*>(header));
+    request->lpszText = shown.data();
+    return true;
+}
