@@ -29,6 +29,16 @@ void showCheckMark(HWND list, int row, bool checked)
     SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&checkState));
 }
 
+// A Chinese input method in full-width mode types "ｅｄｇｅ" for "edge": the
+// full-width forms of ASCII become ASCII before the query is folded.
+wchar_t asciiFormOf(wchar_t unit)
+{
+    constexpr wchar_t fullWidthFirst = 0xFF01;
+    constexpr wchar_t fullWidthLast = 0xFF5E;
+    constexpr wchar_t fullWidthOffset = 0xFF01 - 0x21;
+    return (unit >= fullWidthFirst && unit <= fullWidthLast) ? static_cast<wchar_t>(unit - fullWidthOffset) : unit;
+}
+
 // The box takes no more than the limit from the keyboard, but a text set
 // otherwise may be longer: the query is its first units, and never half of a
 // surrogate pair cut at the limit.
@@ -42,7 +52,11 @@ std::wstring searchQuery(HWND searchEdit)
                              IS_LOW_SURROGATE(query[texts::searchTextLimit]);
         query = query.substr(0, static_cast<std::size_t>(texts::searchTextLimit) - (pairCut ? 1 : 0));
     }
-    return lowerCase(query);
+    std::wstring ascii(query);
+    for (wchar_t& unit : ascii) {
+        unit = asciiFormOf(unit);
+    }
+    return lowerCase(ascii);
 }
 
 } // namespace

@@ -4,8 +4,9 @@
 
 // Rebuilds the list from empty: every entry but the one bound to the
 // recommended box whose display name or container name contains the search
-// text, with its check box drawn from the entry's exempt flag. Rows and
-// visibleRows stay in step.
+// text (full-width letters, digits and signs in it taken as ASCII), with its
+// check box drawn from the entry's exempt flag. Rows and visibleRows stay in
+// step.
 void populateAppList(WindowState& state);
 
 // Sets the check marks of the listed rows and the recommended check box from

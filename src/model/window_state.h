@@ -65,6 +65,9 @@ struct WindowState {
     // notifications and search-box changes are ignored meanwhile.
     bool populating = false;
     std::int32_t recommendedIndex = -1;
+    // The status text of the last successful load or save, which the line
+    // shows again when the user's ticks cancel out.
+    std::wstring settledStatus;
 
     // A save or the close question is waiting in a message box, whose modal
     // loop lets other messages in. A close request meanwhile only sets

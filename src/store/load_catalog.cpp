@@ -115,7 +115,8 @@ bool loadCatalog(WindowState& state)
     bindRecommendedApp(state);
     populateAppList(state);
 
-    endLoad(state, texts::loadedBeforeCount + std::to_wstring(state.apps.size()) + texts::loadedAfterCount);
+    state.settledStatus = texts::loadedBeforeCount + std::to_wstring(state.apps.size()) + texts::loadedAfterCount;
+    endLoad(state, state.settledStatus);
     EnableWindow(state.applyButton, TRUE);
     return true;
 }

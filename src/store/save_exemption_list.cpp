@@ -144,7 +144,8 @@ SaveOutcome saveAroundRefusals(WindowState& state, SavePlan& plan, const SidsToW
         refusedNames.push_back(state.apps[plan.additions[addition]].displayName);
     }
     adoptWrittenList(state, plan, written, std::vector<bool>(state.apps.size(), false));
-    SetWindowTextW(state.statusLabel, refusalStatusText(refusedNames, plan.changedOutside).c_str());
+    state.settledStatus = refusalStatusText(refusedNames, plan.changedOutside);
+    SetWindowTextW(state.statusLabel, state.settledStatus.c_str());
     MessageBoxW(state.window, refusalMessageText(refusedNames).c_str(), texts::windowCaption, MB_OK | MB_ICONWARNING);
     return SaveOutcome::savedWithRefusals;
 }
@@ -167,7 +168,8 @@ SaveOutcome readMergeAndWrite(WindowState& state)
     const DWORD result = sids.write(plan.binarySids, plan.exempt);
     if (result == ERROR_SUCCESS) {
         adoptWrittenList(state, plan, plan.exempt, std::vector<bool>(state.apps.size(), false));
-        SetWindowTextW(state.statusLabel, savedStatusText(plan.changedOutside).c_str());
+        state.settledStatus = savedStatusText(plan.changedOutside);
+        SetWindowTextW(state.statusLabel, state.settledStatus.c_str());
         return SaveOutcome::saved;
     }
     if (result == ERROR_INVALID_PARAMETER && !plan.additions.empty()) {

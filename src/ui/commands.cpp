@@ -1,6 +1,7 @@
 #include "ui/commands.h"
 
 #include "catalog/populate_app_list.h"
+#include "catalog/user_changes.h"
 #include "model/control_ids.h"
 #include "model/window_table.h"
 #include "store/load_catalog.h"
@@ -59,11 +60,46 @@ void place(HWND control, const Box& box)
     SetWindowPos(control, nullptr, box.x, box.y, box.width, box.height, SWP_NOZORDER);
 }
 
+// After a tick or untick: the reminder to apply while anything differs from
+// the system's list, and the text of the last load or save again once the
+// user's ticks have cancelled out.
+void showTickStatus(WindowState& state)
+{
+    SetWindowTextW(state.statusLabel, hasUserChanges(state.apps) ? texts::settingsChanged : state.settledStatus.c_str());
+}
+
 void onRecommendedCheckToggled(WindowState& state)
 {
     const LRESULT check = SendMessageW(state.recommendedCheck, BM_GETCHECK, 0, 0);
     state.apps[static_cast<std::size_t>(state.recommendedIndex)].exempt = check == BST_CHECKED;
-    SetWindowTextW(state.statusLabel, texts::settingsChanged);
+    showTickStatus(state);
+}
+
+// Reloads, then puts the user's ticks not yet saved back on top of what was
+// read: a user who installs one more app and refreshes to see it keeps them.
+// A failed reload leaves everything as it was.
+void refreshCatalog(WindowState& state)
+{
+    const UserChanges changes = userChangesOf(state.apps);
+    if (!loadCatalog(state) || changes.empty()) {
+        return;
+    }
+    reapplyUserChanges(state.apps, changes);
+    showExemptStates(state);
+    if (hasUserChanges(state.apps)) {
+        SetWindowTextW(state.statusLabel, (state.settledStatus + texts::settingsChanged).c_str());
+    }
+}
+
+// Esc in the search box empties it first, so that a user clearing a query
+// does not close the window; Esc anywhere else, and "关闭", close it.
+bool clearSearchOnEscape(WindowState& state)
+{
+    if (GetFocus() != state.searchEdit || GetWindowTextLengthW(state.searchEdit) == 0) {
+        return false;
+    }
+    SetWindowTextW(state.searchEdit, L"");
+    return true;
 }
 
 } // namespace
@@ -75,7 +111,7 @@ void onCommand(WindowState& state, int controlId, int notificationCode)
         pressFocusedButton(state);
         break;
     case closeButtonId:
-        if (notificationCode == BN_CLICKED) {
+        if (notificationCode == BN_CLICKED && !clearSearchOnEscape(state)) {
             closeAtUserRequest(state);
         }
         break;
@@ -96,7 +132,7 @@ void onCommand(WindowState& state, int controlId, int notificationCode)
         break;
     case refreshButtonId:
         if (notificationCode == BN_CLICKED) {
-            loadCatalog(state);
+            refreshCatalog(state);
         }
         break;
     case applyButtonId:
@@ -126,7 +162,7 @@ void setShownAppsExempt(WindowState& state, bool exempt)
     // One change of the user's, told once: the check marks follow without
     // their notifications counting as ticks of their own.
     showExemptStates(state);
-    SetWindowTextW(state.statusLabel, texts::settingsChanged);
+    showTickStatus(state);
 }
 
 void setExpanded(WindowState& state, bool expanded)
@@ -166,5 +202,5 @@ void onListItemChanged(WindowState& state, const NMHDR* header)
     }
     AppEntry& entry = state.apps[state.visibleRows[static_cast<std::size_t>(change->iItem)]];
     entry.exempt = (change->uNewState & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
-    SetWindowTextW(state.statusLabel, texts::settingsChanged);
+    showTickStatus(state);
 }

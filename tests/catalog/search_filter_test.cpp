@@ -49,15 +49,20 @@ TEST_F(SearchFilter, RecommendedAppIsNeverListedEvenWhenSearchedFor)
     EXPECT_TRUE(rows(window).empty());
 }
 
-TEST_F(SearchFilter, AsciiCaseIsIgnoredButOtherLettersMatchExactly)
+// A Chinese input method in full-width mode types "Ｚｕｎｅ" for "Zune".
+TEST_F(SearchFilter, AsciiCaseAndFullWidthFormsAreIgnoredButOtherLettersMatchExactly)
 {
     TestWindow& window = openCatalog();
     window.setSearchText(L"ZUNE");
     EXPECT_EQ(rows(window), (std::vector<std::wstring>{L"Zune"}));
     window.setSearchText(L"计算");
     EXPECT_EQ(rows(window), (std::vector<std::wstring>{L"计算器"}));
-    window.setSearchText(L"\xFF3A\xFF55\xFF4E\xFF45");  // fullwidth "Zune"
+    window.setSearchText(L"\xFF3A\xFF55\xFF4E\xFF45");
+    EXPECT_EQ(rows(window), (std::vector<std::wstring>{L"Zune"}));
+    window.setSearchText(L"zun\x00C9");
     EXPECT_TRUE(rows(window).empty());
+    window.setSearchText(L"\x3000zune");
+    EXPECT_TRUE(rows(window).empty()) << "the ideographic space is no full-width form of ASCII";
 }
 
 TEST_F(SearchFilter, ContainerNameMatchesListTheApp)

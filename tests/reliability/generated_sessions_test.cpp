@@ -32,6 +32,32 @@ struct SessionModel {
     bool expanded = false;
     std::wstring search;
     std::wstring status;
+    // The text of the last successful load or save.
+    std::wstring settled;
+
+    bool changedByUser() const
+    {
+        return std::any_of(catalog.entries.begin(), catalog.entries.end(),
+                           [](const auto& item) { return item.second.exempt != item.second.baseline; });
+    }
+    // After a tick: the reminder while anything differs, else the settled text.
+    std::wstring tickStatus() const { return changedByUser() ? texts::settingsChanged : settled; }
+    // A successful load of `store` keeps the user's ticks not yet saved.
+    void reload(const GeneratedStore& store)
+    {
+        ExpectedCatalog reloaded = expectedCatalog(store);
+        for (auto& [sid, entry] : reloaded.entries) {
+            const auto before = catalog.entries.find(sid);
+            if (before != catalog.entries.end() && before->second.exempt != before->second.baseline) {
+                entry.exempt = before->second.exempt;
+            }
+        }
+        catalog = std::move(reloaded);
+        loaded = true;
+        applyEnabled = true;
+        settled = loadedStatus(catalog.entries.size());
+        status = settled + (changedByUser() ? texts::settingsChanged : L"");
+    }
 };
 
 int failureCount()
@@ -67,7 +93,16 @@ std::wstring boundSid(const ExpectedCatalog& catalog)
 
 std::multiset<std::wstring> expectedRows(const SessionModel& model)
 {
-    const std::wstring query = displayKey(std::wstring_view(model.search).substr(0, 255));
+    // The first 255 units, a pair cut there left out, full-width forms of
+    // ASCII taken as ASCII.
+    std::wstring query = model.search.substr(0, 255);
+    if (model.search.size() > 255 && IS_HIGH_SURROGATE(query.back()) && IS_LOW_SURROGATE(model.search[255])) {
+        query.pop_back();
+    }
+    for (wchar_t& unit : query) {
+        unit = (unit >= 0xFF01 && unit <= 0xFF5E) ? static_cast<wchar_t>(unit - 0xFEE0) : unit;
+    }
+    query = displayKey(query);
     const std::wstring bound = boundSid(model.catalog);
     std::multiset<std::wstring> rows;
     for (const auto& [sid, entry] : model.catalog.entries) {
@@ -224,10 +259,7 @@ void GeneratedSessions::runSeed(std::uint64_t seed)
     if (random.percent(6)) {
         model.status = failNextLoad(random, fake());
     } else {
-        model.catalog = expectedCatalog(store);
-        model.loaded = true;
-        model.applyEnabled = true;
-        model.status = loadedStatus(model.catalog.entries.size());
+        model.reload(store);
     }
     TestWindow& window = open();
     fake().getConfigResult = fake().enumResult = ERROR_SUCCESS;
@@ -275,7 +307,7 @@ void GeneratedSessions::runSeed(std::uint64_t seed)
             const std::wstring sid = sidOfRow(s, model, row);
             window.setRowChecked(row, checked);
             model.catalog.entries.at(sid).exempt = checked;
-            model.status = texts::settingsChanged;
+            model.status = model.tickStatus();
             break;
         }
         case Action::recommended:
@@ -286,7 +318,7 @@ void GeneratedSessions::runSeed(std::uint64_t seed)
                 ASSERT_EQ(bound.sidString, boundSid(model.catalog)) << "bound to " << brief(bound.displayName);
                 ExpectedEntry& entry = model.catalog.entries.at(bound.sidString);
                 entry.exempt = !entry.exempt;
-                model.status = texts::settingsChanged;
+                model.status = model.tickStatus();
                 EXPECT_EQ(SendMessageW(s.recommendedCheck, BM_GETCHECK, 0, 0),
                           entry.exempt ? BST_CHECKED : BST_UNCHECKED);
             }
@@ -318,10 +350,7 @@ void GeneratedSessions::runSeed(std::uint64_t seed)
                 model.status = failNextLoad(random, fake());
                 model.applyEnabled = false;
             } else {
-                model.catalog = expectedCatalog(store);
-                model.loaded = true;
-                model.applyEnabled = true;
-                model.status = loadedStatus(model.catalog.entries.size());
+                model.reload(store);
             }
             window.command(refreshButtonId);
             fake().getConfigResult = fake().enumResult = ERROR_SUCCESS;
@@ -384,7 +413,8 @@ void GeneratedSessions::runSeed(std::uint64_t seed)
                         changedOutside += entry.exempt != model.catalog.entries.at(sid).exempt ? 1 : 0;
                     }
                     model.catalog = merged.catalog;
-                    model.status = savedStatus(changedOutside);
+                    model.settled = savedStatus(changedOutside);
+                    model.status = model.settled;
                     store.replaceExemptions(fake().writes.front());
                 }
             }

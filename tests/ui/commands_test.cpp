@@ -88,7 +88,7 @@ TEST_F(Commands, TickingARowThroughTheListChangesOnlyThatEntry)
 
     window.setRowChecked(1, false);
     EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false}));
-    EXPECT_EQ(status(), texts::settingsChanged);
+    EXPECT_EQ(status(), loadedStatus(3)) << "the ticks cancel out";
 }
 
 TEST_F(Commands, SelectionAndFocusChangesAreIgnored)
@@ -244,6 +244,25 @@ TEST_F(Commands, RefreshReloadsAndApplySaves)
     EXPECT_EQ(fake().enumCalls, 2);
 }
 
+// Catalog order after the refresh: Alpha, ChatGPT (recommended), Delta.
+TEST_F(Commands, RefreshKeepsUnsavedTicksAndDropsThoseOfAppsGone)
+{
+    TestWindow& window = openCatalog();
+    window.setRowChecked(0, true);  // Alpha
+    window.setRowChecked(1, true);  // Beta, which goes away
+    fake().appContainers.erase(fake().appContainers.begin() + 1);
+    addApp(4, L"Delta");
+
+    window.command(refreshButtonId);
+
+    EXPECT_EQ(exemptFlags(), (std::vector<bool>{true, false, false}));
+    EXPECT_TRUE(window.rowChecked(0));
+    EXPECT_EQ(status(), loadedStatus(3) + texts::settingsChanged);
+
+    window.setRowChecked(0, false);
+    EXPECT_EQ(status(), loadedStatus(3)) << "nothing differs from the list read";
+}
+
 TEST_F(Commands, CloseCommandDestroysTheWindowAndPostsQuit)
 {
     TestWindow& window = openCatalog();
@@ -391,6 +410,23 @@ TEST_F(Commands, TheKeyboardKeepsWorkingAfterApplyRefreshAndReactivation)
     activate(window.window());
     EXPECT_EQ(GetFocus(), state().applyButton) << "given back on reactivation";
     DestroyWindow(other);
+}
+
+TEST_F(Commands, EscEmptiesAFilledSearchBoxBeforeItCloses)
+{
+    TestWindow& window = openCatalog();
+    activate(window.window());
+    window.command(moreAppsButtonId);
+    SetFocus(state().searchEdit);
+    window.setSearchText(L"beta");
+    ASSERT_EQ(window.rowCount(), 1);
+
+    pressDialogKey(window.window(), VK_ESCAPE);
+    EXPECT_EQ(windowText(state().searchEdit), L"");
+    EXPECT_EQ(window.rowCount(), 2);
+
+    pressDialogKey(window.window(), VK_ESCAPE);
+    EXPECT_FALSE(IsWindow(window.window()));
 }
 
 TEST_F(Commands, EnterPressesTheFocusedButton)
