@@ -118,20 +118,6 @@ struct MemoryContextDeleter {
 using OwnedMemoryContext = std::unique_ptr<HDC__, MemoryContextDeleter>;
 using OwnedBitmap = std::unique_ptr<HBITMAP__, GdiObjectDeleter<HBITMAP>>;
 
-// The screen's device context, released as it was taken.
-class ScreenContext {
-public:
-    ScreenContext() : context_(GetDC(nullptr)) {}
-    ScreenContext(const ScreenContext&) = delete;
-    ScreenContext& operator=(const ScreenContext&) = delete;
-    ~ScreenContext() { ReleaseDC(nullptr, context_); }
-
-    HDC get() const { return context_; }
-
-private:
-    HDC context_;
-};
-
 bool awaitsPainting(HWND window)
 {
     if (GetUpdateRect(window, nullptr, FALSE)) {
@@ -171,7 +157,7 @@ bool copyFromScreen(HWND window, HDC target, const RECT& bounds)
     // What was painted reaches the screen a moment later (an X server's
     // round trip under Wine, the compositor's frame on Windows).
     Sleep(500);
-    const ScreenContext screen;
+    const WindowDc screen(nullptr);
     const bool copied = BitBlt(target, 0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top, screen.get(),
                                bounds.left, bounds.top, SRCCOPY) != FALSE;
     SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, keepPlace);
