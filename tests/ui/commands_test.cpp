@@ -412,35 +412,25 @@ TEST_F(Commands, TheKeyboardKeepsWorkingAfterApplyRefreshAndReactivation)
     DestroyWindow(other);
 }
 
-TEST_F(Commands, EscEmptiesAFilledSearchBoxBeforeItCloses)
-{
-    TestWindow& window = openCatalog();
-    activate(window.window());
-    window.command(moreAppsButtonId);
-    SetFocus(state().searchEdit);
-    window.setSearchText(L"beta");
-    ASSERT_EQ(window.rowCount(), 1);
-
-    pressDialogKey(window.window(), VK_ESCAPE);
-    EXPECT_EQ(windowText(state().searchEdit), L"");
-    EXPECT_EQ(window.rowCount(), 2);
-
-    pressDialogKey(window.window(), VK_ESCAPE);
-    EXPECT_FALSE(IsWindow(window.window()));
-}
-
-TEST_F(Commands, EnterPressesTheFocusedButton)
+// Enter presses a focused button and nothing else; Esc in a search box that
+// holds text empties it, and closes only from an empty one.
+TEST_F(Commands, EnterPressesTheFocusedButtonAndEscEmptiesTheSearchBeforeItCloses)
 {
     TestWindow& window = openCatalog();
     activate(window.window());
     SetFocus(state().moreAppsButton);
-
     pressDialogKey(window.window(), VK_RETURN);
-    EXPECT_TRUE(state().expanded);
+    ASSERT_TRUE(state().expanded);
 
     SetFocus(state().searchEdit);
+    window.setSearchText(L"beta");
     pressDialogKey(window.window(), VK_RETURN);
-    EXPECT_TRUE(state().expanded) << "Enter elsewhere presses nothing";
+    EXPECT_TRUE(state().expanded) << "Enter in the search box presses nothing";
+    pressDialogKey(window.window(), VK_ESCAPE);
+    EXPECT_EQ(windowText(state().searchEdit), L"");
+    EXPECT_EQ(window.rowCount(), 2);
+    pressDialogKey(window.window(), VK_ESCAPE);
+    EXPECT_FALSE(IsWindow(window.window()));
 }
 
 // Counts what is written to the status line while it lives.
