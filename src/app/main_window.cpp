@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "model/owners.h"
 #include "model/resource_ids.h"
 #include "model/window_state.h"
 #include "model/window_table.h"
@@ -147,6 +148,10 @@ HWND createMainWindow(HINSTANCE instance)
 
 int runProgram(HINSTANCE instance, int showCommand)
 {
+    // For the screen readers' annotations, which go through COM; without it
+    // the window has none and works all the same.
+    const ComApartment apartment;
+
     INITCOMMONCONTROLSEX controls = {};
     controls.dwSize = sizeof(controls);
     controls.dwICC = ICC_LISTVIEW_CLASSES;

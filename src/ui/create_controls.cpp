@@ -6,6 +6,7 @@
 #include "store/load_catalog.h"
 #include "ui/commands.h"
 #include "ui/keyboard_focus.h"
+#include "ui/screen_reader.h"
 #include "ui/status_line.h"
 
 #include <commctrl.h>
@@ -120,6 +121,8 @@ bool createControls(WindowState& state)
     state.closeButton =
         createChild(state, L"BUTTON", texts::close, 0, ownerDrawButtonStyle, layout::closeButton, closeButtonId);
     setFont(state.closeButton, state.buttonFont.get());
+
+    annotateForScreenReaders(state);
 
     setExplorerTheme(state.window);
     setExplorerTheme(state.searchEdit);
