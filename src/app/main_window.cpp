@@ -5,6 +5,7 @@
 #include "model/window_state.h"
 #include "model/window_table.h"
 #include "ui/closing.h"
+#include "ui/colour_scheme.h"
 #include "ui/commands.h"
 #include "ui/create_controls.h"
 #include "ui/drawing.h"
@@ -103,6 +104,18 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DRAWITEM:
         if (state && drawOwnerButton(*state, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) {
             return TRUE;
+        }
+        break;
+    case WM_SETTINGCHANGE:
+        if (state && wParam == SPI_SETHIGHCONTRAST) {
+            followThemeChange(*state);
+            return 0;
+        }
+        break;
+    case WM_SYSCOLORCHANGE:
+        if (state) {
+            followThemeChange(*state);
+            return 0;
         }
         break;
     case WM_CTLCOLOREDIT:
