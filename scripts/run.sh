@@ -5,8 +5,10 @@
 #
 # With DISPLAY set, the program opens on that display. Without one, it runs on
 # the Wine session's virtual display, and screenshots of the compact and the
-# expanded window are saved to build/screenshots/. Either way, the Wine session
-# (Xvfb, wineserver and the prefix's services) that it starts ends with it.
+# expanded window are saved to build/screenshots/, then the same of the window
+# under a simulated high-contrast theme (sim/tools/high_contrast_window.cpp).
+# Either way, the Wine session (Xvfb, wineserver and the prefix's services)
+# that it starts ends with it.
 #
 # As root on Debian 12:  scripts/run.sh
 # ORVA_BUILD_DIR names another build folder than build/.
@@ -20,10 +22,10 @@ cd "$root"
 buildDir=${ORVA_BUILD_DIR:-$root/build}
 if [ -z "${ORVA_BUILD_DIR:-}" ]; then
     cmake --preset mingw
-    cmake --build --preset mingw --target OrvaLoopback FirewallAPI drive_window
+    cmake --build --preset mingw --target OrvaLoopback FirewallAPI drive_window high_contrast_window
 else
     cmake --preset mingw -B "$buildDir"
-    cmake --build "$buildDir" --target OrvaLoopback FirewallAPI drive_window
+    cmake --build "$buildDir" --target OrvaLoopback FirewallAPI drive_window high_contrast_window
 fi
 
 # Wine maps drive Z: to the Unix root.
@@ -69,31 +71,45 @@ desktop=Orva
 drive() {
     wine "$buildDir/sim/drive_window.exe" --desktop "$desktop" "$@" | tr -d '\r'
 }
-wine explorer "/desktop=$desktop,1024x768" "$program" >"$runDir/wine.log" 2>&1 &
-desktopProcess=$!
-
 screenshotDir=$buildDir/screenshots
 mkdir -p "$screenshotDir"
-if ! drive wait 60; then
-    echo "The program's window did not appear; see $runDir/wine.log" >&2
-    exit 1
-fi
-# Painting follows the window's appearance by a moment.
-sleep 1
-import -window root -crop "$(drive rect)" +repage "$screenshotDir/compact.png"
 
-# The expanded window is taller than the room below the centred compact one.
-drive move 152 16
-drive click 1002
-sleep 1
-import -window root -crop "$(drive rect)" +repage "$screenshotDir/expanded.png"
+# Runs PROGRAM (a Windows path) on the desktop and saves its window as
+# PREFIXcompact.png and PREFIXexpanded.png; Wine's output goes to
+# PREFIXwine.log in the run folder.
+takeScreenshots() {
+    local program=$1 prefix=$2
+    local log=$runDir/${prefix}wine.log
+    wine explorer "/desktop=$desktop,1024x768" "$program" >"$log" 2>&1 &
+    local desktopProcess=$!
 
-# The Wine desktop closes by itself a little after the program has ended;
-# the session stops only then, so that nothing is cut short.
-drive close
-for _ in $(seq 100); do
-    kill -0 "$desktopProcess" 2>/dev/null || break
-    sleep 0.1
-done
+    if ! drive wait 60; then
+        echo "The program's window did not appear; see $log" >&2
+        exit 1
+    fi
+    # Painting follows the window's appearance by a moment.
+    sleep 1
+    import -window root -crop "$(drive rect)" +repage "$screenshotDir/${prefix}compact.png"
+
+    # The expanded window is taller than the room below the centred compact one.
+    drive move 152 16
+    drive click 1002
+    sleep 1
+    import -window root -crop "$(drive rect)" +repage "$screenshotDir/${prefix}expanded.png"
+
+    # The Wine desktop closes by itself a little after the program has ended;
+    # the next program or the end of the session waits for that, so that
+    # nothing is cut short.
+    drive close
+    for _ in $(seq 100); do
+        kill -0 "$desktopProcess" 2>/dev/null || break
+        sleep 0.1
+    done
+}
+
+takeScreenshots "$program" ""
+takeScreenshots "$(windowsPath "$buildDir/sim/high_contrast_window.exe")" high-contrast-
 echo "Screenshots: $screenshotDir/compact.png"
 echo "             $screenshotDir/expanded.png"
+echo "             $screenshotDir/high-contrast-compact.png"
+echo "             $screenshotDir/high-contrast-expanded.png"

@@ -1,9 +1,11 @@
 #include "app/main_window.h"
 
+#include "model/owners.h"
 #include "model/resource_ids.h"
 #include "model/window_state.h"
 #include "model/window_table.h"
 #include "ui/closing.h"
+#include "ui/colour_scheme.h"
 #include "ui/commands.h"
 #include "ui/create_controls.h"
 #include "ui/drawing.h"
@@ -104,6 +106,18 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return TRUE;
         }
         break;
+    case WM_SETTINGCHANGE:
+        if (state && wParam == SPI_SETHIGHCONTRAST) {
+            followThemeChange(*state);
+            return 0;
+        }
+        break;
+    case WM_SYSCOLORCHANGE:
+        if (state) {
+            followThemeChange(*state);
+            return 0;
+        }
+        break;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORSTATIC:
@@ -147,6 +161,10 @@ HWND createMainWindow(HINSTANCE instance)
 
 int runProgram(HINSTANCE instance, int showCommand)
 {
+    // For the screen readers' annotations, which go through COM; without it
+    // the window has none and works all the same.
+    const ComApartment apartment;
+
     INITCOMMONCONTROLSEX controls = {};
     controls.dwSize = sizeof(controls);
     controls.dwICC = ICC_LISTVIEW_CLASSES;

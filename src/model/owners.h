@@ -2,12 +2,14 @@
 
 // Every owner of what the platform hands out, each released with the call
 // that belongs to it: GDI objects, device-context selections and painting,
-// menus, modules, LocalAlloc'd text and SIDs, and the network isolation functions'
-// arrays.
+// menus, modules, LocalAlloc'd text and SIDs, COM objects and the thread's COM
+// apartment, and the network isolation functions' arrays.
 
 #include "model/network_isolation.h"
 
 #include <windows.h>
+
+#include <objbase.h>
 
 #include <memory>
 
@@ -31,6 +33,31 @@ struct MenuDeleter {
     void operator()(HMENU menu) const { DestroyMenu(menu); }
 };
 using OwnedMenu = std::unique_ptr<HMENU__, MenuDeleter>;
+
+struct ComReleaser {
+    void operator()(IUnknown* object) const { object->Release(); }
+};
+template <typename Interface>
+using OwnedComObject = std::unique_ptr<Interface, ComReleaser>;
+
+// The calling thread in a single-threaded COM apartment, as a thread with
+// windows must be, left again only if it was entered here (S_FALSE, already
+// entered, counts too).
+class ComApartment {
+public:
+    ComApartment() : entered_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment()
+    {
+        if (entered_) {
+            CoUninitialize();
+        }
+    }
+
+private:
+    bool entered_;
+};
 
 // What FormatMessageW and the SID conversions allocate.
 struct LocalFreeDeleter {

@@ -51,10 +51,14 @@ struct WindowState {
     OwnedFont buttonFont;
     OwnedFont statusFont;
 
+    // The surfaces that controls lie on, in the colour scheme of the moment.
     OwnedBrush backgroundBrush;
-    OwnedBrush whiteBrush;
-    OwnedBrush highlightBrush;
-    OwnedBrush panelBrush;
+    OwnedBrush fieldBrush;
+    OwnedBrush recommendedCardBrush;
+    OwnedBrush statusCardBrush;
+    // A high-contrast theme was on when the theme was last asked about: the
+    // window paints in system colours rather than its palette.
+    bool highContrast = false;
 
     bool expanded = false;
     // How much shorter than the table's expanded window the window is, to fit

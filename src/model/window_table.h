@@ -100,6 +100,57 @@ inline constexpr COLORREF secondaryText = RGB(71, 85, 105);
 
 } // namespace palette
 
+// What each surface and text of the window is painted in: its colour in the
+// palette, and the system colour (GetSysColor) that takes its place while a
+// high-contrast theme is on, when the window follows the user's choice of
+// colours as every other window does.
+struct ThemedColour {
+    COLORREF palette;
+    int system;
+};
+
+struct ButtonColours {
+    ThemedColour fill;
+    ThemedColour outline;
+    ThemedColour text;
+};
+
+namespace colours {
+
+inline constexpr ThemedColour window = {palette::background, COLOR_WINDOW};
+inline constexpr ThemedColour accentBar = {palette::accent, COLOR_HIGHLIGHT};
+inline constexpr ThemedColour recommendedCard = {palette::highlight, COLOR_WINDOW};
+inline constexpr ThemedColour recommendedCardOutline = {palette::highlightOutline, COLOR_WINDOWFRAME};
+inline constexpr ThemedColour statusCard = {palette::panel, COLOR_WINDOW};
+inline constexpr ThemedColour statusCardOutline = {palette::panelOutline, COLOR_WINDOWFRAME};
+inline constexpr ThemedColour text = {palette::mainText, COLOR_WINDOWTEXT};
+// Secondary only in the palette: a high-contrast theme has one text colour
+// for everything that is not disabled.
+inline constexpr ThemedColour secondaryText = {palette::secondaryText, COLOR_WINDOWTEXT};
+inline constexpr ThemedColour disabledText = {palette::secondaryText, COLOR_GRAYTEXT};
+// The search box and the list.
+inline constexpr ThemedColour field = {palette::white, COLOR_WINDOW};
+inline constexpr ThemedColour fieldText = {palette::mainText, COLOR_WINDOWTEXT};
+
+// The primary button ("应用设置") is the highlight colour; pressed, it turns
+// inside out, so that the press shows in a theme of two colours too.
+inline constexpr ButtonColours primaryButton = {
+    {palette::accent, COLOR_HIGHLIGHT}, {palette::accent, COLOR_HIGHLIGHT}, {palette::white, COLOR_HIGHLIGHTTEXT}};
+inline constexpr ButtonColours primaryButtonPressed = {{palette::accentPressed, COLOR_HIGHLIGHTTEXT},
+                                                       {palette::accentPressed, COLOR_HIGHLIGHT},
+                                                       {palette::white, COLOR_HIGHLIGHT}};
+inline constexpr ButtonColours primaryButtonDisabled = {
+    {palette::muted, COLOR_BTNFACE}, {palette::muted, COLOR_GRAYTEXT}, {palette::white, COLOR_GRAYTEXT}};
+inline constexpr ButtonColours button = {
+    {palette::white, COLOR_BTNFACE}, {palette::panelOutline, COLOR_WINDOWFRAME}, {palette::mainText, COLOR_BTNTEXT}};
+inline constexpr ButtonColours buttonPressed = {{palette::panel, COLOR_HIGHLIGHT},
+                                                {palette::panelOutline, COLOR_HIGHLIGHT},
+                                                {palette::mainText, COLOR_HIGHLIGHTTEXT}};
+inline constexpr ButtonColours buttonDisabled = {
+    {palette::background, COLOR_BTNFACE}, {palette::panelOutline, COLOR_GRAYTEXT}, {palette::muted, COLOR_GRAYTEXT}};
+
+} // namespace colours
+
 struct FontLook {
     int height;
     int weight;

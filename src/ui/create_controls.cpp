@@ -4,8 +4,10 @@
 #include "model/owners.h"
 #include "model/window_table.h"
 #include "store/load_catalog.h"
+#include "ui/colour_scheme.h"
 #include "ui/commands.h"
 #include "ui/keyboard_focus.h"
+#include "ui/screen_reader.h"
 #include "ui/status_line.h"
 
 #include <commctrl.h>
@@ -62,11 +64,6 @@ constexpr DWORD ownerDrawButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_O
 
 bool createControls(WindowState& state)
 {
-    state.backgroundBrush.reset(CreateSolidBrush(palette::background));
-    state.whiteBrush.reset(CreateSolidBrush(palette::white));
-    state.highlightBrush.reset(CreateSolidBrush(palette::highlight));
-    state.panelBrush.reset(CreateSolidBrush(palette::panel));
-
     state.bodyFont = createUiFont(fonts::body);
     state.titleFont = createUiFont(fonts::title);
     state.subtitleFont = createUiFont(fonts::subtitle);
@@ -103,9 +100,7 @@ bool createControls(WindowState& state)
                                     LVS_SHOWSELALWAYS,
                                 layout::appList, appListId);
     SendMessageW(state.appList, LVM_SETEXTENDEDLISTVIEWSTYLE, styles::appListExtended, styles::appListExtended);
-    SendMessageW(state.appList, LVM_SETBKCOLOR, 0, palette::white);
-    SendMessageW(state.appList, LVM_SETTEXTBKCOLOR, 0, palette::white);
-    SendMessageW(state.appList, LVM_SETTEXTCOLOR, 0, palette::mainText);
+    applyColourScheme(state);
     LVCOLUMNW column = {};
     column.mask = LVCF_WIDTH | LVCF_TEXT;
     column.fmt = LVCFMT_LEFT;
@@ -120,6 +115,8 @@ bool createControls(WindowState& state)
     state.closeButton =
         createChild(state, L"BUTTON", texts::close, 0, ownerDrawButtonStyle, layout::closeButton, closeButtonId);
     setFont(state.closeButton, state.buttonFont.get());
+
+    annotateForScreenReaders(state);
 
     setExplorerTheme(state.window);
     setExplorerTheme(state.searchEdit);

@@ -2,6 +2,8 @@
 
 #include "model/window_state.h"
 
-// Builds the brushes, fonts and every child control, puts the window into
-// compact mode and ends with the first catalog load, whose result it returns.
+// Builds the fonts, every child control and the brushes of the colour scheme,
+// tells screen readers what the controls' texts leave unsaid, puts the window
+// into compact mode and ends with the first catalog load, whose result it
+// returns.
 bool createControls(WindowState& state);

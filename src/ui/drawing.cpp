@@ -2,6 +2,7 @@
 
 #include "model/owners.h"
 #include "model/window_table.h"
+#include "ui/colour_scheme.h"
 
 namespace {
 
@@ -16,32 +17,26 @@ void fillRoundRect(HDC context, const RECT& shape, int corner, COLORREF fill, CO
     RoundRect(context, shape.left, shape.top, shape.right, shape.bottom, corner, corner);
 }
 
-struct ButtonLook {
-    COLORREF fill;
-    COLORREF outline;
-    COLORREF text;
-};
-
-ButtonLook buttonLook(bool primary, UINT itemState)
+const ButtonColours& buttonColours(bool primary, UINT itemState)
 {
     const bool pressed = (itemState & ODS_SELECTED) != 0;
     const bool disabled = (itemState & ODS_DISABLED) != 0;
     if (primary) {
         if (disabled) {
-            return {palette::muted, palette::muted, palette::white};
+            return colours::primaryButtonDisabled;
         }
         if (pressed) {
-            return {palette::accentPressed, palette::accentPressed, palette::white};
+            return colours::primaryButtonPressed;
         }
-        return {palette::accent, palette::accent, palette::white};
+        return colours::primaryButton;
     }
     if (pressed) {
-        return {palette::panel, palette::panelOutline, palette::mainText};
+        return colours::buttonPressed;
     }
     if (disabled) {
-        return {palette::background, palette::panelOutline, palette::muted};
+        return colours::buttonDisabled;
     }
-    return {palette::white, palette::panelOutline, palette::mainText};
+    return colours::button;
 }
 
 } // namespace
@@ -56,15 +51,16 @@ void paintWindow(WindowState& state)
     FillRect(context, &client, state.backgroundBrush.get());
 
     {
-        const OwnedBrush accent(CreateSolidBrush(palette::accent));
+        const OwnedBrush accent(CreateSolidBrush(colourOf(state, colours::accentBar)));
         FillRect(context, &layout::accentBar, accent.get());
     }
-    fillRoundRect(context, layout::recommendedCard, layout::recommendedCardCorner, palette::highlight,
-                  palette::highlightOutline);
+    fillRoundRect(context, layout::recommendedCard, layout::recommendedCardCorner,
+                  colourOf(state, colours::recommendedCard), colourOf(state, colours::recommendedCardOutline));
     fillRoundRect(context,
                   state.expanded ? movedUpBy(layout::expandedStatusCard, state.listShortening)
                                  : layout::compactStatusCard,
-                  layout::statusCardCorner, palette::panel, palette::panelOutline);
+                  layout::statusCardCorner, colourOf(state, colours::statusCard),
+                  colourOf(state, colours::statusCardOutline));
 }
 
 bool drawOwnerButton(WindowState& state, const DRAWITEMSTRUCT* item)
@@ -72,25 +68,26 @@ bool drawOwnerButton(WindowState& state, const DRAWITEMSTRUCT* item)
     if (!item || item->CtlType != ODT_BUTTON) {
         return false;
     }
-    const ButtonLook look = buttonLook(item->hwndItem == state.applyButton, item->itemState);
+    const ButtonColours& look = buttonColours(item->hwndItem == state.applyButton, item->itemState);
     HDC context = item->hDC;
 
     RECT shape = item->rcItem;
     FillRect(context, &shape, state.backgroundBrush.get());
     InflateRect(&shape, -1, -1);
-    fillRoundRect(context, shape, layout::buttonCorner, look.fill, look.outline);
+    fillRoundRect(context, shape, layout::buttonCorner, colourOf(state, look.fill), colourOf(state, look.outline));
 
     wchar_t label[128] = {};
     GetWindowTextW(item->hwndItem, label, 128);
     SetBkMode(context, TRANSPARENT);
-    SetTextColor(context, look.text);
+    SetTextColor(context, colourOf(state, look.text));
     {
         const SelectionGuard fontSelection(context, state.buttonFont.get());
         // DT_NOPREFIX: an ampersand in a label is drawn as itself.
         DrawTextW(context, label, -1, &shape, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     }
 
-    // ODS_NOFOCUSRECT: focus cues are hidden until the keyboard is used.
+    // ODS_NOFOCUSRECT: focus cues are hidden until the keyboard is used. The
+    // rectangle inverts what lies under it, so it shows in any colours.
     if ((item->itemState & ODS_FOCUS) && !(item->itemState & ODS_NOFOCUSRECT)) {
         RECT focus = shape;
         InflateRect(&focus, -layout::buttonFocusInset, -layout::buttonFocusInset);
@@ -103,27 +100,28 @@ HBRUSH controlColors(WindowState& state, HDC context, HWND control)
 {
     if (control == state.searchEdit) {
         SetBkMode(context, OPAQUE);
-        SetBkColor(context, palette::white);
-        SetTextColor(context, palette::mainText);
-        return state.whiteBrush.get();
+        SetBkColor(context, colourOf(state, colours::field));
+        SetTextColor(context, colourOf(state, colours::fieldText));
+        return state.fieldBrush.get();
     }
     SetBkMode(context, TRANSPARENT);
     if (control == state.titleLabel) {
-        SetTextColor(context, palette::mainText);
+        SetTextColor(context, colourOf(state, colours::text));
         return state.backgroundBrush.get();
     }
     if (control == state.subtitleLabel) {
-        SetTextColor(context, palette::secondaryText);
+        SetTextColor(context, colourOf(state, colours::secondaryText));
         return state.backgroundBrush.get();
     }
     if (control == state.recommendedCheck) {
-        SetTextColor(context, IsWindowEnabled(state.recommendedCheck) ? palette::mainText : palette::secondaryText);
-        return state.highlightBrush.get();
+        SetTextColor(context, colourOf(state, IsWindowEnabled(state.recommendedCheck) ? colours::text
+                                                                                     : colours::disabledText));
+        return state.recommendedCardBrush.get();
     }
     if (control == state.statusLabel) {
-        SetTextColor(context, palette::secondaryText);
-        return state.panelBrush.get();
+        SetTextColor(context, colourOf(state, colours::secondaryText));
+        return state.statusCardBrush.get();
     }
-    SetTextColor(context, palette::mainText);
+    SetTextColor(context, colourOf(state, colours::text));
     return state.backgroundBrush.get();
 }

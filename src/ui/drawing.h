@@ -2,7 +2,8 @@
 
 #include "model/window_state.h"
 
-// WM_PAINT: background, accent bar, recommended card and status card.
+// WM_PAINT: background, accent bar, recommended card and status card, in the
+// colour scheme of the moment (ui/colour_scheme.h), as is everything here.
 void paintWindow(WindowState& state);
 
 // WM_DRAWITEM: draws an owner-drawn button and returns true; returns false

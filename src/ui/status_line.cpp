@@ -1,8 +1,8 @@
 #include "ui/status_line.h"
 
 #include "model/owners.h"
-
 #include "model/window_table.h"
+#include "ui/screen_reader.h"
 
 #include <commctrl.h>
 
@@ -27,10 +27,35 @@ bool cutsText(HWND line, const std::wstring& text)
     return extent.cx > client.right - client.left;
 }
 
+// Every change of the line's text, whoever makes it, is announced once;
+// setting the same text again is no news. A plain subclass keeping the
+// line's own procedure in its user data, for the reason keyboard_focus.cpp
+// gives.
+LRESULT CALLBACK statusAnnouncer(HWND line, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(line, GWLP_USERDATA));
+    if (message != WM_SETTEXT) {
+        return CallWindowProcW(original, line, message, wParam, lParam);
+    }
+    const std::wstring before = textOf(line);
+    const LRESULT result = CallWindowProcW(original, line, message, wParam, lParam);
+    const auto* text = reinterpret_cast<const wchar_t*>(lParam);
+    if (result && before != (text ? text : L"")) {
+        // After the text is in place: the reader reads it when told.
+        announceStatusChange(line);
+    }
+    return result;
+}
+
 } // namespace
 
 void setUpStatusLine(WindowState& state)
 {
+    // Before the tooltip subclasses the line too, so that the tooltip's
+    // subclass stays outside this one and unwinds cleanly.
+    SetWindowLongPtrW(state.statusLabel, GWLP_USERDATA, GetWindowLongPtrW(state.statusLabel, GWLP_WNDPROC));
+    SetWindowLongPtrW(state.statusLabel, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&statusAnnouncer));
+
     // Owned by the main window, which destroys it with itself.
     state.statusTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, state.window,

@@ -227,6 +227,7 @@ TEST_F(Binary, ImportsComeOnlyFromKnownSystemDllsAndComctl32)
         EXPECT_TRUE(apiSet || allowed.count(name) != 0) << dll;
         EXPECT_NE(name, "uxtheme.dll");
         EXPECT_NE(name, "firewallapi.dll");
+        EXPECT_NE(name, "oleacc.dll");
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/fake_accessibility.h"
 #include "support/fake_network_isolation.h"
 #include "support/platform_spy.h"
 #include "support/program_texts.h"
@@ -16,18 +17,23 @@ protected:
     void SetUp() override
     {
         installFakeNetworkIsolation();
+        installFakeAccessibility();
         resetPlatformSpy();
     }
 
-    // Forgets what earlier loads and saves handed out and got back.
+    // Forgets what earlier loads and saves handed out and got back, and what
+    // the window told screen readers.
     PlatformSpy& restartRecording()
     {
         fake().configBlocks.clear();
+        accessibility().annotations.clear();
+        accessibility().events.clear();
         return resetPlatformSpy();
     }
 
     FakeNetworkIsolation& fake() { return fakeNetworkIsolation(); }
     PlatformSpy& spy() { return platformSpy(); }
+    FakeAccessibility& accessibility() { return fakeAccessibility(); }
 
     void addApp(unsigned sidNumber, std::wstring displayName, std::wstring containerName = L"",
                 std::wstring packageFullName = L"")

@@ -4,6 +4,8 @@
 #include "ui/drawing.h"
 
 #include <memory>
+#include <set>
+#include <utility>
 
 namespace {
 
@@ -57,11 +59,11 @@ protected:
         ASSERT_EQ(drawButtonInto(canvas, button, itemState), TRUE);
     }
 
-    void expectButtonLook(HWND button, UINT itemState, Look look)
+    void expectButtonLook(HWND button, UINT itemState, Look look, COLORREF surface = background)
     {
         Canvas canvas;
         drawButton(canvas, button, itemState);
-        EXPECT_EQ(canvas.pixel(0, 25), background) << itemState;
+        EXPECT_EQ(canvas.pixel(0, 25), surface) << itemState;
         EXPECT_EQ(canvas.pixel(1, 25), look.outline) << itemState;
         EXPECT_EQ(canvas.pixel(8, 25), look.fill) << itemState;
         EXPECT_TRUE(canvas.contains(look.text, RECT{10, 5, 210, 45})) << itemState;
@@ -209,6 +211,92 @@ TEST_F(Drawing, ControlColoursMatchTheSurfaceUnderEachControl)
     SendMessageW(state().window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(context),
                  reinterpret_cast<LPARAM>(state().recommendedCheck));
     EXPECT_EQ(GetTextColor(context), palette::secondaryText);
+}
+
+// The fake gives each system colour a colour of its own, so that every
+// surface shows which one it was painted in.
+TEST_F(Drawing, AHighContrastThemePaintsEverythingInTheSystemColours)
+{
+    accessibility().highContrast = true;
+    openShown();
+    const auto system = fakeSystemColour;
+
+    EXPECT_EQ(windowPixel(10, 10), system(COLOR_WINDOW));
+    EXPECT_EQ(windowPixel(30, 40), system(COLOR_HIGHLIGHT)) << "accent bar";
+    EXPECT_EQ(windowPixel(35, 130), system(COLOR_WINDOW)) << "recommended card";
+    EXPECT_EQ(windowPixel(28, 130), system(COLOR_WINDOWFRAME));
+    EXPECT_EQ(windowPixel(34, 260), system(COLOR_WINDOW)) << "status card";
+    EXPECT_EQ(windowPixel(28, 260), system(COLOR_WINDOWFRAME));
+
+    const COLORREF window = system(COLOR_WINDOW);
+    const COLORREF grey = system(COLOR_GRAYTEXT);
+    const COLORREF highlight = system(COLOR_HIGHLIGHT);
+    const COLORREF highlightText = system(COLOR_HIGHLIGHTTEXT);
+    const COLORREF face = system(COLOR_BTNFACE);
+    HWND apply = state().applyButton;
+    HWND refresh = state().refreshButton;
+    expectButtonLook(apply, 0, {highlight, highlight, highlightText}, window);
+    expectButtonLook(apply, ODS_SELECTED, {highlightText, highlight, highlight}, window);
+    expectButtonLook(apply, ODS_DISABLED | ODS_SELECTED, {face, grey, grey}, window);
+    expectButtonLook(refresh, 0, {face, system(COLOR_WINDOWFRAME), system(COLOR_BTNTEXT)}, window);
+    expectButtonLook(refresh, ODS_SELECTED | ODS_DISABLED, {highlight, highlight, highlightText}, window);
+    expectButtonLook(refresh, ODS_DISABLED, {face, grey, grey}, window);
+
+    Canvas canvas;
+    HDC context = canvas.context();
+    const auto colours = [&](HWND control) {
+        const auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
+            state().window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(context), reinterpret_cast<LPARAM>(control)));
+        return std::pair{brushColour(brush), GetTextColor(context)};
+    };
+    const auto onWindow = std::pair{window, system(COLOR_WINDOWTEXT)};
+    for (HWND control : {state().searchEdit, state().titleLabel, state().subtitleLabel, state().recommendedCheck,
+                         state().statusLabel}) {
+        EXPECT_EQ(colours(control), onWindow) << windowText(control);
+    }
+    EXPECT_EQ(GetBkColor(context), window) << "the search box";
+    EnableWindow(state().recommendedCheck, FALSE);
+    EXPECT_EQ(colours(state().recommendedCheck), std::pair(window, grey));
+    EXPECT_EQ(SendMessageW(state().appList, LVM_GETBKCOLOR, 0, 0), window);
+    EXPECT_EQ(SendMessageW(state().appList, LVM_GETTEXTBKCOLOR, 0, 0), window);
+    EXPECT_EQ(SendMessageW(state().appList, LVM_GETTEXTCOLOR, 0, 0), system(COLOR_WINDOWTEXT));
+}
+
+TEST_F(Drawing, AThemeSwitchRebuildsTheBrushesAndRepaintsControlsTooWithoutLeaking)
+{
+    TestWindow& window = openShown();
+    restartRecording();
+    // What the client area shows once the paints a switch left pending are done.
+    DibCanvas shown(layout::windowWidth, layout::compactWindowHeight);
+    const auto show = [&] {
+        RedrawWindow(window.window(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        WindowDc source(window.window());
+        BitBlt(shown.context(), 0, 0, shown.width(), shown.height(), source.get(), 0, 0, SRCCOPY);
+    };
+    for (int round = 0; round < 20; ++round) {
+        const bool on = round % 2 == 0;
+        accessibility().highContrast = on;
+        if (round % 4 < 2) {
+            SendMessageW(window.window(), WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+        } else {
+            SendMessageW(window.window(), WM_SYSCOLORCHANGE, 0, 0);
+        }
+        show();
+        EXPECT_EQ(shown.pixel(10, 10), on ? fakeSystemColour(COLOR_WINDOW) : palette::background) << round;
+        // The status line's text, which only the line itself paints.
+        const RECT statusLine = {40, 240, 664, 280};
+        EXPECT_TRUE(shown.contains(on ? fakeSystemColour(COLOR_WINDOWTEXT) : palette::secondaryText, statusLine))
+            << round;
+        EXPECT_EQ(SendMessageW(state().appList, LVM_GETBKCOLOR, 0, 0),
+                  on ? fakeSystemColour(COLOR_WINDOW) : palette::white);
+        const std::set<HGDIOBJ> brushes = {state().backgroundBrush.get(), state().fieldBrush.get(),
+                                           state().recommendedCardBrush.get(), state().statusCardBrush.get()};
+        EXPECT_EQ(spy().liveGdiObjects, brushes) << round;
+    }
+
+    const int created = spy().gdiObjectsCreated;
+    SendMessageW(window.window(), WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+    EXPECT_EQ(spy().gdiObjectsCreated, created) << "another setting rebuilds nothing";
 }
 
 TEST_F(Drawing, EveryPenAndBrushCreatedWhilePaintingIsDeleted)

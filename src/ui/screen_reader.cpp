@@ -1,0 +1,36 @@
+#include "ui/screen_reader.h"
+
+#include "model/window_table.h"
+#include "ui/accessibility_api.h"
+
+namespace {
+
+// PROPID_ACC_NAME of oleacc.h, and LiveSetting_Property_GUID of
+// uiautomationclient.h, which MinGW-w64 lacks; written out as
+// accessibility_api.cpp writes its GUIDs.
+constexpr MSAAPROPID nameProperty = {0x608d3df8, 0x8128, 0x4aa7, {0xa4, 0x28, 0xf5, 0x5e, 0x49, 0x26, 0x72, 0x91}};
+constexpr MSAAPROPID liveSettingProperty = {
+    0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
+// Polite of the LiveSetting enumeration (uiautomationcore.h).
+constexpr LONG politeLiveSetting = 1;
+
+// The control's own client object, as a screen reader meets it.
+constexpr DWORD clientObject = static_cast<DWORD>(OBJID_CLIENT);
+constexpr DWORD wholeObject = CHILDID_SELF;
+
+} // namespace
+
+void annotateForScreenReaders(const WindowState& state)
+{
+    accessibilityApi.setHwndPropStr(state.searchEdit, clientObject, wholeObject, nameProperty, texts::searchCue);
+    accessibilityApi.setHwndPropStr(state.appList, clientObject, wholeObject, nameProperty, texts::appColumn);
+    VARIANT polite = {};
+    polite.vt = VT_I4;
+    polite.lVal = politeLiveSetting;
+    accessibilityApi.setHwndProp(state.statusLabel, clientObject, wholeObject, liveSettingProperty, polite);
+}
+
+void announceStatusChange(HWND statusLabel)
+{
+    accessibilityApi.notifyWinEvent(EVENT_OBJECT_LIVEREGIONCHANGED, statusLabel, OBJID_CLIENT, CHILDID_SELF);
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "model/window_state.h"
+
+// What a screen reader is told beyond what the controls say themselves. The
+// search box is named by its cue and the list by its column, since no label
+// precedes either and a cue banner is no name; the buttons and the check box
+// keep the names their texts give them. The status line is a polite live
+// region: its changes are read out once the reader has finished what it is
+// saying, without the focus moving. Each call that fails (Wine answers
+// E_NOTIMPL) leaves its control as it was.
+void annotateForScreenReaders(const WindowState& state);
+
+// Tells screen readers that the status line's text has changed.
+void announceStatusChange(HWND statusLabel);

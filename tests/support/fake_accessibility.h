@@ -1,0 +1,41 @@
+#pragma once
+
+#include "ui/accessibility_api.h"
+
+#include <string>
+#include <vector>
+
+// The program's accessibility and colour calls, faked. Annotations and
+// events are recorded, and every annotation fails with E_NOTIMPL, as under
+// Wine; the high-contrast query says what the test chooses.
+struct FakeAccessibility {
+    struct Annotation {
+        HWND window = nullptr;
+        DWORD objectId = 0;
+        DWORD childId = 0;
+        GUID property = {};
+        // SetHwndPropStr's text, or SetHwndProp's value.
+        std::wstring text;
+        VARIANT value = {};
+    };
+    struct Event {
+        DWORD event = 0;
+        HWND window = nullptr;
+        LONG objectId = 0;
+        LONG childId = 0;
+        // The window's text when the event was raised.
+        std::wstring text;
+    };
+
+    std::vector<Annotation> annotations;
+    std::vector<Event> events;
+    bool highContrast = false;
+};
+
+// Resets the fake and points the program's AccessibilityApi table at it.
+FakeAccessibility& installFakeAccessibility();
+FakeAccessibility& fakeAccessibility();
+
+// What the fake's GetSysColor gives: a colour of its own for each index,
+// none of them a palette colour.
+COLORREF fakeSystemColour(int index);
