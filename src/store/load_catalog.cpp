@@ -3,6 +3,7 @@
 #include "catalog/populate_app_list.h"
 #include "catalog/recommended_app.h"
 #include "catalog/sort_catalog.h"
+#include "catalog/user_changes.h"
 #include "model/owners.h"
 #include "model/window_table.h"
 #include "store/error_text.h"
@@ -76,6 +77,9 @@ bool loadCatalog(WindowState& state)
         }
         enumerated.succeeded = true;
 
+        // Ticks not yet saved survive a refresh: a user who installs one more
+        // app and refreshes to see it keeps them.
+        const UserChanges changes = userChangesOf(state.apps);
         state.apps.clear();
         state.apps.reserve(enumerated.records ? enumerated.count : 0);
         for (DWORD i = 0; enumerated.records && i < enumerated.count; ++i) {
@@ -101,6 +105,7 @@ bool loadCatalog(WindowState& state)
             entry.sidString = std::move(sidString);
             state.apps.push_back(std::move(entry));
         }
+        reapplyUserChanges(state.apps, changes);
     }
 
     state.preservedSids.clear();
@@ -116,7 +121,7 @@ bool loadCatalog(WindowState& state)
     populateAppList(state);
 
     state.settledStatus = texts::loadedBeforeCount + std::to_wstring(state.apps.size()) + texts::loadedAfterCount;
-    endLoad(state, state.settledStatus);
+    endLoad(state, hasUserChanges(state.apps) ? state.settledStatus + texts::settingsChanged : state.settledStatus);
     EnableWindow(state.applyButton, TRUE);
     return true;
 }

@@ -28,12 +28,8 @@ bool workAreaOf(HWND window, RECT& work)
 // How much shorter the expanded window must be to fit the work area of its
 // monitor (a small screen, or a scaled one that the program, declaring no
 // DPI awareness, sees as small).
-int listShorteningFor(HWND window)
+int listShorteningFor(const RECT& work)
 {
-    RECT work = {};
-    if (!workAreaOf(window, work)) {
-        return 0;
-    }
     const int room = static_cast<int>(work.bottom - work.top);
     return std::clamp(layout::expandedWindowHeight - room, 0, layout::maximumListShortening);
 }
@@ -41,11 +37,10 @@ int listShorteningFor(HWND window)
 // The window grows downwards when it expands. Where that would take its
 // bottom past the work area, it moves up just enough, never above the work
 // area's top.
-void keepBottomInsideWorkArea(HWND window)
+void keepBottomInsideWorkArea(HWND window, const RECT& work)
 {
     RECT place = {};
-    RECT work = {};
-    if (!GetWindowRect(window, &place) || !workAreaOf(window, work)) {
+    if (!GetWindowRect(window, &place)) {
         return;
     }
     if (place.bottom <= work.bottom) {
@@ -73,22 +68,6 @@ void onRecommendedCheckToggled(WindowState& state)
     const LRESULT check = SendMessageW(state.recommendedCheck, BM_GETCHECK, 0, 0);
     state.apps[static_cast<std::size_t>(state.recommendedIndex)].exempt = check == BST_CHECKED;
     showTickStatus(state);
-}
-
-// Reloads, then puts the user's ticks not yet saved back on top of what was
-// read: a user who installs one more app and refreshes to see it keeps them.
-// A failed reload leaves everything as it was.
-void refreshCatalog(WindowState& state)
-{
-    const UserChanges changes = userChangesOf(state.apps);
-    if (!loadCatalog(state) || changes.empty()) {
-        return;
-    }
-    reapplyUserChanges(state.apps, changes);
-    showExemptStates(state);
-    if (hasUserChanges(state.apps)) {
-        SetWindowTextW(state.statusLabel, (state.settledStatus + texts::settingsChanged).c_str());
-    }
 }
 
 // Esc in the search box empties it first, so that a user clearing a query
@@ -132,7 +111,7 @@ void onCommand(WindowState& state, int controlId, int notificationCode)
         break;
     case refreshButtonId:
         if (notificationCode == BN_CLICKED) {
-            refreshCatalog(state);
+            loadCatalog(state);
         }
         break;
     case applyButtonId:
@@ -168,7 +147,9 @@ void setShownAppsExempt(WindowState& state, bool exempt)
 void setExpanded(WindowState& state, bool expanded)
 {
     state.expanded = expanded;
-    state.listShortening = expanded ? listShorteningFor(state.window) : 0;
+    RECT work = {};
+    const bool knowsWorkArea = expanded && workAreaOf(state.window, work);
+    state.listShortening = knowsWorkArea ? listShorteningFor(work) : 0;
     const int shortening = state.listShortening;
     for (HWND control : state.advancedControls) {
         ShowWindow(control, expanded ? SW_SHOW : SW_HIDE);
@@ -177,8 +158,8 @@ void setExpanded(WindowState& state, bool expanded)
     SetWindowPos(state.window, nullptr, 0, 0, layout::windowWidth,
                  expanded ? layout::expandedWindowHeight - shortening : layout::compactWindowHeight,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    if (expanded) {
-        keepBottomInsideWorkArea(state.window);
+    if (knowsWorkArea) {
+        keepBottomInsideWorkArea(state.window, work);
     }
     place(state.appList, shortenedBy(layout::appList, shortening));
     place(state.closeButton, movedUpBy(layout::closeButton, shortening));

@@ -35,6 +35,13 @@ protected:
         return testing::AssertionFailure() << "the report does not say \"" << text << "\":\n" << report;
     }
 
+    // The store's exemptions and everything else in it are as `before` had them.
+    void expectStoreAsBefore(const std::string& before) const
+    {
+        EXPECT_EQ(exemptionsIn(storeBytes()), exemptionsIn(before));
+        EXPECT_EQ(otherLinesIn(storeBytes()), otherLinesIn(before));
+    }
+
     std::filesystem::path report_ = folder_.path() / L"report.txt";
 };
 
@@ -54,8 +61,7 @@ TEST_F(RoundTrip, NamesARefusedAppTicksTheNextAndLeavesTheListAsItWas)
     EXPECT_TRUE(reportSays("CheckNetIsolation after ticking and saving: as expected, 3 SIDs"));
     EXPECT_TRUE(reportSays("CheckNetIsolation after unticking and saving: as expected, 2 SIDs"));
     EXPECT_TRUE(reportSays("result: passed"));
-    EXPECT_EQ(exemptionsIn(storeBytes()), exemptionsIn(before));
-    EXPECT_EQ(otherLinesIn(storeBytes()), otherLinesIn(before));
+    expectStoreAsBefore(before);
 }
 
 TEST_F(RoundTrip, FailsWithoutWritingWhenCheckNetIsolationListsSomethingElse)
@@ -84,8 +90,7 @@ TEST_F(RoundTrip, WriteFailingInTheMiddleIsReportedAndTheOriginalListPutBack)
     EXPECT_TRUE(reportSays("restore: the original list written back"));
     EXPECT_TRUE(reportSays("CheckNetIsolation after the restore: as expected, 2 SIDs"));
     EXPECT_TRUE(reportSays("result: FAILED"));
-    EXPECT_EQ(exemptionsIn(storeBytes()), exemptionsIn(before));
-    EXPECT_EQ(otherLinesIn(storeBytes()), otherLinesIn(before));
+    expectStoreAsBefore(before);
 }
 
 TEST_F(RoundTrip, IsSkippedWithoutCheckNetIsolationOrAnAppToTry)
