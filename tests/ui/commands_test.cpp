@@ -1,5 +1,7 @@
 #include "support/catalog_fixture.h"
 
+#include "app/main_window.h"
+#include "model/resource_ids.h"
 #include "support/message_box_catcher.h"
 #include "ui/commands.h"
 #include "ui/list_context_menu.h"
@@ -257,7 +259,7 @@ TEST_F(Commands, RefreshKeepsUnsavedTicksAndDropsThoseOfAppsGone)
 
     EXPECT_EQ(exemptFlags(), (std::vector<bool>{true, false, false}));
     EXPECT_TRUE(window.rowChecked(0));
-    EXPECT_EQ(status(), loadedStatus(3) + texts::settingsChanged);
+    EXPECT_EQ(status(), loadedWithChangesStatus(3));
 
     window.setRowChecked(0, false);
     EXPECT_EQ(status(), loadedStatus(3)) << "nothing differs from the list read";
@@ -362,18 +364,23 @@ void activate(HWND window)
     pumpMessages();
 }
 
-// A key through the dialog keyboard handling of the program's message loop.
-void pressDialogKey(HWND window, WPARAM key)
+// A key, with Ctrl held when asked, through the program's own message loop:
+// the window's keys, then the dialog keyboard handling.
+void pressDialogKey(HWND window, WPARAM key, bool control = false)
 {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = control ? 0x80 : 0;
+    SetKeyboardState(keys);
     PostMessageW(GetFocus(), WM_KEYDOWN, key, 0);
     PostMessageW(GetFocus(), WM_KEYUP, key, 0);
+    HACCEL windowKeys = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDA_WINDOW_KEYS));
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (!IsDialogMessageW(window, &message)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        dispatchWindowMessage(window, windowKeys, message);
     }
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
 }
 
 // Apply and Refresh disable the button that has the focus while they run;
@@ -410,6 +417,42 @@ TEST_F(Commands, TheKeyboardKeepsWorkingAfterApplyRefreshAndReactivation)
     activate(window.window());
     EXPECT_EQ(GetFocus(), state().applyButton) << "given back on reactivation";
     DestroyWindow(other);
+}
+
+// F5, Ctrl+F and Ctrl+S act from any control as their buttons do, Ctrl+F
+// expanding a compact window first; a disabled button's key does nothing,
+// and no key acts while a message box waits.
+TEST_F(Commands, WindowKeysActFromAnyControlButNotForADisabledButtonOrUnderABox)
+{
+    TestWindow& window = openCatalog();
+    activate(window.window());
+    SetFocus(state().recommendedCheck);
+    pressDialogKey(window.window(), VK_F5);
+    EXPECT_EQ(fake().enumCalls, 2) << "F5 refreshes";
+
+    pressDialogKey(window.window(), 'F', true);
+    EXPECT_TRUE(state().expanded);
+    EXPECT_EQ(GetFocus(), state().searchEdit);
+
+    window.setRowChecked(0, true);
+    pressDialogKey(window.window(), 'S', true);
+    EXPECT_EQ(fake().writes.size(), 1u) << "Ctrl+S applies, from the search box too";
+
+    EnableWindow(state().refreshButton, FALSE);
+    pressDialogKey(window.window(), VK_F5);
+    EXPECT_EQ(fake().enumCalls, 2);
+    EnableWindow(state().refreshButton, TRUE);
+
+    window.setRowChecked(1, true);
+    fake().setConfigResult = ERROR_ACCESS_DENIED;
+    MessageBoxCatcher boxes;
+    boxes.whileShown = [&] {
+        pressDialogKey(window.window(), VK_F5);
+        pressDialogKey(window.window(), 'S', true);
+    };
+    window.command(applyButtonId);
+    EXPECT_EQ(boxes.boxes().size(), 1u) << "no second save under the first one's box";
+    EXPECT_EQ(fake().enumCalls, 2);
 }
 
 // Enter presses a focused button and nothing else; Esc in a search box that
