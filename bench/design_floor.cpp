@@ -259,12 +259,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCo
     if (!RegisterClassExW(&windowClass)) {
         return 1;
     }
-    HWND window = CreateWindowExW(0, designFloorClassName, texts::windowCaption,
-                                  WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                                  (GetSystemMetrics(SM_CXSCREEN) - layout::windowWidth) / 2,
-                                  (GetSystemMetrics(SM_CYSCREEN) - layout::compactWindowHeight) / 2, layout::windowWidth,
-                                  layout::compactWindowHeight,
-                                  nullptr, nullptr, instance, nullptr);
+    RECT frame = {0, 0, layout::clientWidth, layout::compactClientHeight};
+    AdjustWindowRectEx(&frame, styles::mainWindow, FALSE, 0);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    HWND window = CreateWindowExW(0, designFloorClassName, texts::windowCaption, styles::mainWindow,
+                                  (GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2,
+                                  width, height, nullptr, nullptr, instance, nullptr);
     if (!window) {
         return 1;
     }

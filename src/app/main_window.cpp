@@ -12,6 +12,7 @@
 #include "ui/keyboard_focus.h"
 #include "ui/list_context_menu.h"
 #include "ui/status_line.h"
+#include "ui/window_layout.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -24,6 +25,7 @@ void onCreate(HWND window)
 {
     auto* state = new WindowState;
     state->window = window;
+    state->dpi = GetDpiForWindow(window);
     // Stored before any child exists, so that messages sent while the controls
     // are created and the catalog is loaded already find the state.
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
@@ -118,6 +120,12 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return 0;
         }
         break;
+    case WM_DPICHANGED:
+        if (state && lParam) {
+            onDpiChanged(*state, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
+        }
+        break;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORSTATIC:
@@ -150,13 +158,13 @@ bool registerMainWindowClass(HINSTANCE instance)
 
 HWND createMainWindow(HINSTANCE instance)
 {
-    constexpr int width = layout::windowWidth;
-    constexpr int height = layout::compactWindowHeight;
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    return CreateWindowExW(0, mainWindowClassName, texts::windowCaption,
-                           WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, x, y, width, height, nullptr,
-                           nullptr, instance, nullptr);
+    // Centred for the primary monitor's DPI; the window sizes itself for its
+    // own once it exists.
+    const SIZE size = windowSizeFor(false, 0, GetDpiForSystem(), styles::mainWindow, 0);
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2;
+    return CreateWindowExW(0, mainWindowClassName, texts::windowCaption, styles::mainWindow, x, y, size.cx, size.cy,
+                           nullptr, nullptr, instance, nullptr);
 }
 
 void dispatchWindowMessage(HWND window, HACCEL keys, MSG& message)

@@ -45,6 +45,9 @@ struct WindowState {
     // window.
     HWND statusTip = nullptr;
 
+    // The DPI of the window's monitor, which everything below is sized for:
+    // GetDpiForWindow's at creation, then WM_DPICHANGED's.
+    UINT dpi = USER_DEFAULT_SCREEN_DPI;
     OwnedFont bodyFont;
     OwnedFont titleFont;
     OwnedFont subtitleFont;
@@ -61,9 +64,9 @@ struct WindowState {
     bool highContrast = false;
 
     bool expanded = false;
-    // How much shorter than the table's expanded window the window is, to fit
-    // a work area lower than that; the list gives up the height and
-    // everything below it moves up. 0 in compact mode.
+    // How many of the window's pixels shorter than its full expanded height
+    // the window is, to fit a work area lower than that; the list gives up
+    // the height and everything below it moves up. 0 in compact mode.
     int listShortening = 0;
     // Set while a load runs or the list is refilled: the list's own change
     // notifications and search-box changes are ignored meanwhile.

@@ -1,9 +1,9 @@
 #pragma once
 
 // The window in one table: the geometry of both modes, the palette, the fonts
-// and every text the program shows, each written once. Geometry is in fixed
-// pixels in client coordinates (window sizes are outer sizes): the program
-// declares no DPI awareness and scales nothing.
+// and every text the program shows, each written once. Geometry and font
+// sizes are in 96-DPI units in client coordinates; ui/window_layout.h scales
+// them for the DPI of the window's monitor.
 
 #include <windows.h>
 
@@ -31,9 +31,13 @@ constexpr RECT movedUpBy(RECT rect, int distance)
 
 namespace layout {
 
-inline constexpr int windowWidth = 720;
-inline constexpr int compactWindowHeight = 360;
-inline constexpr int expandedWindowHeight = 700;
+// The client area the layout is drawn for. The outer size follows from it
+// and the frame the system draws at the window's DPI, so that no frame
+// covers the layout; under Wine's 96-DPI frame (3 pixels, with a 19-pixel
+// caption) the window is 720 x 360 compact and 720 x 700 expanded.
+inline constexpr int clientWidth = 714;
+inline constexpr int compactClientHeight = 335;
+inline constexpr int expandedClientHeight = 675;
 
 inline constexpr Box titleLabel = {40, 24, 630, 36};
 inline constexpr Box subtitleLabel = {40, 64, 630, 24};
@@ -61,11 +65,11 @@ inline constexpr int buttonFocusInset = 4;
 // The focus ring of the primary button, at its edge.
 inline constexpr int focusRingWidth = 2;
 
-// An expanded window on a work area lower than expandedWindowHeight (a laptop
-// screen at 150 %, which the DPI-unaware program sees as 1280 x 720 less the
-// taskbar) takes the work area's height. The list, the one control that
-// scrolls, gives up the difference, down to this height; the status card,
-// the status line and the close button move up with its bottom.
+// An expanded window on a work area lower than itself (a small laptop
+// screen, or a large scale on a common one) takes the work area's height.
+// The list, the one control that scrolls, gives up the difference, down to
+// this height; the status card, the status line and the close button move up
+// with its bottom.
 inline constexpr int minimumAppListHeight = 120;
 inline constexpr int maximumListShortening = appList.height - minimumAppListHeight;
 
@@ -73,6 +77,8 @@ inline constexpr int maximumListShortening = appList.height - minimumAppListHeig
 
 // Styles that the window's look depends on, shared with what measures it.
 namespace styles {
+
+inline constexpr DWORD mainWindow = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 // SS_NOPREFIX: the status line shows the system's messages, whose ampersands
 // are text, not mnemonics. SS_ENDELLIPSIS: a text too long for the line ends

@@ -8,6 +8,7 @@
 #include "store/load_catalog.h"
 #include "ui/closing.h"
 #include "ui/keyboard_focus.h"
+#include "ui/window_layout.h"
 
 #include <commctrl.h>
 
@@ -26,13 +27,14 @@ bool workAreaOf(HWND window, RECT& work)
     return true;
 }
 
-// How much shorter the expanded window must be to fit the work area of its
-// monitor (a small screen, or a scaled one that the program, declaring no
-// DPI awareness, sees as small).
-int listShorteningFor(const RECT& work)
+// How many pixels shorter than its full height the expanded window must be
+// to fit the work area of its monitor, in the window's own pixels (the work
+// area's, for a per-monitor aware program) at any DPI.
+int listShorteningFor(const WindowState& state, const RECT& work)
 {
     const int room = static_cast<int>(work.bottom - work.top);
-    return std::clamp(layout::expandedWindowHeight - room, 0, layout::maximumListShortening);
+    const int fullHeight = windowSizeOf(state, true, 0).cy;
+    return std::clamp(fullHeight - room, 0, scaled(layout::maximumListShortening, state.dpi));
 }
 
 // The window grows downwards when it expands. Where that would take its
@@ -49,11 +51,6 @@ void keepBottomInsideWorkArea(HWND window, const RECT& work)
     }
     const LONG top = std::max(work.top, place.top - (place.bottom - work.bottom));
     SetWindowPos(window, nullptr, place.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void place(HWND control, const Box& box)
-{
-    SetWindowPos(control, nullptr, box.x, box.y, box.width, box.height, SWP_NOZORDER);
 }
 
 // After a tick or untick: the reminder to apply while anything differs from
@@ -182,21 +179,15 @@ void setExpanded(WindowState& state, bool expanded)
     state.expanded = expanded;
     RECT work = {};
     const bool knowsWorkArea = expanded && workAreaOf(state.window, work);
-    state.listShortening = knowsWorkArea ? listShorteningFor(work) : 0;
-    const int shortening = state.listShortening;
+    state.listShortening = knowsWorkArea ? listShorteningFor(state, work) : 0;
     for (HWND control : state.advancedControls) {
         ShowWindow(control, expanded ? SW_SHOW : SW_HIDE);
     }
     SetWindowTextW(state.moreAppsButton, expanded ? texts::moreAppsExpanded : texts::moreAppsCollapsed);
-    SetWindowPos(state.window, nullptr, 0, 0, layout::windowWidth,
-                 expanded ? layout::expandedWindowHeight - shortening : layout::compactWindowHeight,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    layOutWindow(state);
     if (knowsWorkArea) {
         keepBottomInsideWorkArea(state.window, work);
     }
-    place(state.appList, shortenedBy(layout::appList, shortening));
-    place(state.closeButton, movedUpBy(layout::closeButton, shortening));
-    place(state.statusLabel, expanded ? movedUpBy(layout::expandedStatusLabel, shortening) : layout::compactStatusLabel);
     // The status card moves with the mode, so the whole client area is repainted.
     InvalidateRect(state.window, nullptr, TRUE);
 }

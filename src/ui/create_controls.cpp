@@ -9,31 +9,21 @@
 #include "ui/keyboard_focus.h"
 #include "ui/screen_reader.h"
 #include "ui/status_line.h"
+#include "ui/window_layout.h"
 
 #include <commctrl.h>
 
 namespace {
 
-OwnedFont createUiFont(FontLook look)
-{
-    return OwnedFont(CreateFontW(-look.height, 0, 0, 0, look.weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                                 DEFAULT_PITCH | FF_DONTCARE, fonts::face));
-}
-
 HWND createChild(const WindowState& state, const wchar_t* className, const wchar_t* text, DWORD extendedStyle,
-                 DWORD style, const Box& box, int id)
+                 DWORD style, const Box& unscaledBox, int id)
 {
+    const Box box = scaled(unscaledBox, state.dpi);
     HWND control = CreateWindowExW(extendedStyle, className, text, style, box.x, box.y, box.width, box.height,
                                    state.window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                    GetModuleHandleW(nullptr), nullptr);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(state.bodyFont.get()), TRUE);
     return control;
-}
-
-void setFont(HWND control, HFONT font)
-{
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
 using SetWindowThemeFunction = HRESULT WINAPI(HWND window, LPCWSTR subAppName, LPCWSTR subIdList);
@@ -64,16 +54,10 @@ constexpr DWORD ownerDrawButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_O
 
 bool createControls(WindowState& state)
 {
-    state.bodyFont = createUiFont(fonts::body);
-    state.titleFont = createUiFont(fonts::title);
-    state.subtitleFont = createUiFont(fonts::subtitle);
-    state.buttonFont = createUiFont(fonts::button);
-    state.statusFont = createUiFont(fonts::status);
+    createFonts(state);
 
     state.titleLabel = createChild(state, L"STATIC", texts::title, 0, labelStyle, layout::titleLabel, 0);
-    setFont(state.titleLabel, state.titleFont.get());
     state.subtitleLabel = createChild(state, L"STATIC", texts::subtitle, 0, labelStyle, layout::subtitleLabel, 0);
-    setFont(state.subtitleLabel, state.subtitleFont.get());
     // Disabled until a load binds an app to it: a box that took clicks and
     // stood for nothing would change nothing.
     state.recommendedCheck = createChild(state, L"BUTTON", texts::recommendedFound, 0,
@@ -85,9 +69,6 @@ bool createControls(WindowState& state)
         createChild(state, L"BUTTON", texts::refresh, 0, ownerDrawButtonStyle, layout::refreshButton, refreshButtonId);
     state.applyButton =
         createChild(state, L"BUTTON", texts::apply, 0, ownerDrawButtonStyle, layout::applyButton, applyButtonId);
-    setFont(state.moreAppsButton, state.buttonFont.get());
-    setFont(state.refreshButton, state.buttonFont.get());
-    setFont(state.applyButton, state.buttonFont.get());
 
     state.searchEdit = createChild(state, L"EDIT", L"", WS_EX_CLIENTEDGE,
                                    WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, layout::searchEdit,
@@ -104,17 +85,16 @@ bool createControls(WindowState& state)
     LVCOLUMNW column = {};
     column.mask = LVCF_WIDTH | LVCF_TEXT;
     column.fmt = LVCFMT_LEFT;
-    column.cx = layout::appListColumnWidth;
+    column.cx = scaled(layout::appListColumnWidth, state.dpi);
     column.pszText = const_cast<wchar_t*>(texts::appColumn);
     SendMessageW(state.appList, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
 
     state.statusLabel = createChild(state, L"STATIC", texts::loading, 0, styles::statusLabel,
                                     layout::expandedStatusLabel, statusLabelId);
-    setFont(state.statusLabel, state.statusFont.get());
     setUpStatusLine(state);
     state.closeButton =
         createChild(state, L"BUTTON", texts::close, 0, ownerDrawButtonStyle, layout::closeButton, closeButtonId);
-    setFont(state.closeButton, state.buttonFont.get());
+    giveControlsTheirFonts(state);
 
     annotateForScreenReaders(state);
 

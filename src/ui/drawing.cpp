@@ -3,15 +3,17 @@
 #include "model/owners.h"
 #include "model/window_table.h"
 #include "ui/colour_scheme.h"
+#include "ui/window_layout.h"
 
 namespace {
 
-void fillRoundRect(HDC context, const RECT& shape, int corner, COLORREF fill, COLORREF outline)
+// `line` is the outline's width, kept inside the shape (PS_INSIDEFRAME).
+void fillRoundRect(HDC context, const RECT& shape, int corner, int line, COLORREF fill, COLORREF outline)
 {
     // Declared so that destruction restores the pen, then the brush, and only
     // then deletes the pen and the brush, in that order.
     const OwnedBrush brush(CreateSolidBrush(fill));
-    const OwnedPen pen(CreatePen(PS_SOLID, 1, outline));
+    const OwnedPen pen(CreatePen(PS_INSIDEFRAME, line, outline));
     const SelectionGuard brushSelection(context, brush.get());
     const SelectionGuard penSelection(context, pen.get());
     RoundRect(context, shape.left, shape.top, shape.right, shape.bottom, corner, corner);
@@ -19,7 +21,6 @@ void fillRoundRect(HDC context, const RECT& shape, int corner, COLORREF fill, CO
 
 void outlineRoundRect(HDC context, const RECT& shape, int corner, int width, COLORREF colour)
 {
-    // PS_INSIDEFRAME keeps a wide line inside the shape.
     const OwnedPen pen(CreatePen(PS_INSIDEFRAME, width, colour));
     const SelectionGuard brushSelection(context, GetStockObject(NULL_BRUSH));
     const SelectionGuard penSelection(context, pen.get());
@@ -28,11 +29,12 @@ void outlineRoundRect(HDC context, const RECT& shape, int corner, int width, COL
 
 void drawFocusRing(WindowState& state, HDC context, const RECT& shape)
 {
-    outlineRoundRect(context, shape, layout::buttonCorner, layout::focusRingWidth, colourOf(state, colours::focusRing));
+    const int corner = scaled(layout::buttonCorner, state.dpi);
+    const int width = scaled(layout::focusRingWidth, state.dpi);
+    outlineRoundRect(context, shape, corner, width, colourOf(state, colours::focusRing));
     RECT inner = shape;
-    InflateRect(&inner, -layout::focusRingWidth, -layout::focusRingWidth);
-    outlineRoundRect(context, inner, layout::buttonCorner - layout::focusRingWidth, 1,
-                     colourOf(state, colours::focusRingInner));
+    InflateRect(&inner, -width, -width);
+    outlineRoundRect(context, inner, corner - width, scaled(1, state.dpi), colourOf(state, colours::focusRingInner));
 }
 
 const ButtonColours& buttonColours(bool primary, UINT itemState)
@@ -68,16 +70,19 @@ void paintWindow(WindowState& state)
     GetClientRect(state.window, &client);
     FillRect(context, &client, state.backgroundBrush.get());
 
+    const UINT dpi = state.dpi;
     {
         const OwnedBrush accent(CreateSolidBrush(colourOf(state, colours::accentBar)));
-        FillRect(context, &layout::accentBar, accent.get());
+        const RECT bar = scaled(layout::accentBar, dpi);
+        FillRect(context, &bar, accent.get());
     }
-    fillRoundRect(context, layout::recommendedCard, layout::recommendedCardCorner,
+    const int line = scaled(1, dpi);
+    fillRoundRect(context, scaled(layout::recommendedCard, dpi), scaled(layout::recommendedCardCorner, dpi), line,
                   colourOf(state, colours::recommendedCard), colourOf(state, colours::recommendedCardOutline));
     fillRoundRect(context,
-                  state.expanded ? movedUpBy(layout::expandedStatusCard, state.listShortening)
-                                 : layout::compactStatusCard,
-                  layout::statusCardCorner, colourOf(state, colours::statusCard),
+                  state.expanded ? movedUpBy(scaled(layout::expandedStatusCard, dpi), state.listShortening)
+                                 : scaled(layout::compactStatusCard, dpi),
+                  scaled(layout::statusCardCorner, dpi), line, colourOf(state, colours::statusCard),
                   colourOf(state, colours::statusCardOutline));
 }
 
@@ -90,10 +95,12 @@ bool drawOwnerButton(WindowState& state, const DRAWITEMSTRUCT* item)
     const ButtonColours& look = buttonColours(primary, item->itemState);
     HDC context = item->hDC;
 
+    const int line = scaled(1, state.dpi);
     RECT shape = item->rcItem;
     FillRect(context, &shape, state.backgroundBrush.get());
-    InflateRect(&shape, -1, -1);
-    fillRoundRect(context, shape, layout::buttonCorner, colourOf(state, look.fill), colourOf(state, look.outline));
+    InflateRect(&shape, -line, -line);
+    fillRoundRect(context, shape, scaled(layout::buttonCorner, state.dpi), line, colourOf(state, look.fill),
+                  colourOf(state, look.outline));
 
     wchar_t label[128] = {};
     GetWindowTextW(item->hwndItem, label, 128);
@@ -115,7 +122,8 @@ bool drawOwnerButton(WindowState& state, const DRAWITEMSTRUCT* item)
         drawFocusRing(state, context, shape);
     } else {
         RECT focus = shape;
-        InflateRect(&focus, -layout::buttonFocusInset, -layout::buttonFocusInset);
+        const int inset = scaled(layout::buttonFocusInset, state.dpi);
+        InflateRect(&focus, -inset, -inset);
         DrawFocusRect(context, &focus);
     }
     return true;

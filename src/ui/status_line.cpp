@@ -67,8 +67,6 @@ void setUpStatusLine(WindowState& state)
     tool.uId = reinterpret_cast<UINT_PTR>(state.statusLabel);
     tool.lpszText = LPSTR_TEXTCALLBACKW;
     SendMessageW(state.statusTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    // A long text wraps rather than running off the screen.
-    SendMessageW(state.statusTip, TTM_SETMAXTIPWIDTH, 0, layout::windowWidth);
 }
 
 std::wstring statusTipText(const WindowState& state)
