@@ -39,17 +39,17 @@ int listShorteningFor(const WindowState& state, const RECT& work)
 
 // The window grows downwards when it expands. Where that would take its
 // bottom past the work area, it moves up just enough, never above the work
-// area's top.
-void keepBottomInsideWorkArea(HWND window, const RECT& work)
+// area's top; before it grows, so that nothing is ever placed below.
+void keepBottomInsideWorkArea(HWND window, int height, const RECT& work)
 {
     RECT place = {};
     if (!GetWindowRect(window, &place)) {
         return;
     }
-    if (place.bottom <= work.bottom) {
+    if (place.top + height <= work.bottom) {
         return;
     }
-    const LONG top = std::max(work.top, place.top - (place.bottom - work.bottom));
+    const LONG top = std::max(work.top, work.bottom - height);
     SetWindowPos(window, nullptr, place.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -184,10 +184,10 @@ void setExpanded(WindowState& state, bool expanded)
         ShowWindow(control, expanded ? SW_SHOW : SW_HIDE);
     }
     SetWindowTextW(state.moreAppsButton, expanded ? texts::moreAppsExpanded : texts::moreAppsCollapsed);
-    layOutWindow(state);
     if (knowsWorkArea) {
-        keepBottomInsideWorkArea(state.window, work);
+        keepBottomInsideWorkArea(state.window, windowSizeOf(state, true, state.listShortening).cy, work);
     }
+    layOutWindow(state);
     // The status card moves with the mode, so the whole client area is repainted.
     InvalidateRect(state.window, nullptr, TRUE);
 }
