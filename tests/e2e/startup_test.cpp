@@ -8,6 +8,20 @@ namespace {
 
 using Startup = ProgramTest;
 
+SIZE clientSizeOf(HWND window)
+{
+    RECT client = {};
+    GetClientRect(window, &client);
+    return {client.right, client.bottom};
+}
+
+RECT screenRectOf(HWND window)
+{
+    RECT place = {};
+    GetWindowRect(window, &place);
+    return place;
+}
+
 // The sample store has 41 app records: one without a SID and a second record
 // for Microsoft Edge's SID are left out, and ChatGPT sits in the check box.
 constexpr int sampleAppCount = 39;
@@ -115,12 +129,14 @@ TEST_F(Startup, OnAWorkAreaLowerThanTheExpandedWindowEveryControlStaysOnScreen)
         monitor.cbSize = sizeof(monitor);
         ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(run_.window(), MONITOR_DEFAULTTONEAREST), &monitor));
         const RECT work = monitor.rcWork;
-        ASSERT_LT(work.bottom - work.top, layout::expandedWindowHeight);
         RECT compact = {};
         GetWindowRect(run_.window(), &compact);
+        const int frameHeight = static_cast<int>(compact.bottom - compact.top) - clientSizeOf(run_.window()).cy;
+        const int expandedHeight = layout::expandedClientHeight + frameHeight;
+        ASSERT_LT(work.bottom - work.top, expandedHeight);
 
         ASSERT_TRUE(setExpanded(true));
-        const int shortening = layout::expandedWindowHeight - static_cast<int>(work.bottom - work.top);
+        const int shortening = expandedHeight - static_cast<int>(work.bottom - work.top);
         ASSERT_TRUE(waitUntil([&] {
             RECT status = {};
             GetWindowRect(control(statusLabelId), &status);
@@ -144,11 +160,88 @@ TEST_F(Startup, OnAWorkAreaLowerThanTheExpandedWindowEveryControlStaysOnScreen)
         EXPECT_EQ(list.bottom - list.top, layout::appList.height - shortening);
 
         ASSERT_TRUE(setExpanded(false));
+        ASSERT_TRUE(waitUntil([&] { return clientSizeOf(run_.window()).cy == layout::compactClientHeight; }));
+        PostMessageW(run_.window(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(run_.waitForExit(), std::optional<DWORD>(0));
+    }
+}
+
+// The DPI that Wine reports to programs started while it is set: the
+// prefix's LogPixels, given back when the test ends.
+class ScreenDpi {
+public:
+    explicit ScreenDpi(DWORD dpi)
+    {
+        DWORD size = sizeof(previous_);
+        had_ = RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_DWORD, nullptr, &previous_, &size) ==
+               ERROR_SUCCESS;
+        set_ = RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_DWORD, &dpi, sizeof(dpi)) == ERROR_SUCCESS;
+    }
+    ScreenDpi(const ScreenDpi&) = delete;
+    ScreenDpi& operator=(const ScreenDpi&) = delete;
+    ~ScreenDpi()
+    {
+        if (had_) {
+            RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_DWORD, &previous_, sizeof(previous_));
+        } else {
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, key, name);
+        }
+    }
+    bool set() const { return set_; }
+
+private:
+    static constexpr wchar_t key[] = L"Control Panel\\Desktop";
+    static constexpr wchar_t name[] = L"LogPixels";
+    DWORD previous_ = 0;
+    bool had_ = false;
+    bool set_ = false;
+};
+
+// A 1920 x 1080 screen at 150 %, whole and less a taskbar: the window is
+// laid out in its own pixels, half as large again as at 100 %, and the
+// expanded window, then about as high as the screen, stays inside the work
+// area with every control inside it. Before the test below, for the reason
+// given above.
+TEST_F(Startup, At150PercentOnA1080PixelScreenTheExpandedWindowFitsWithEveryControlInside)
+{
+    const ScreenDpi dpi(144);
+    ASSERT_TRUE(dpi.set());
+    for (const wchar_t* size : {L"1920x1080", L"1920x1032"}) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(size)));
+        const SmallScreen screen(L"OrvaScaledScreen", size);
+        ASSERT_TRUE(screen.joined());
+        writeStore(testApps::smallStore());
+        ASSERT_TRUE(startProgram(testPaths().program, {}, screen.name()));
+        EXPECT_EQ(clientSizeOf(run_.window()).cx, layout::clientWidth * 3 / 2);
+        EXPECT_EQ(clientSizeOf(run_.window()).cy * 2 / 3, layout::compactClientHeight);
+        MONITORINFO monitor = {};
+        monitor.cbSize = sizeof(monitor);
+        ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(run_.window(), MONITOR_DEFAULTTONEAREST), &monitor));
+        const RECT work = monitor.rcWork;
+
+        ASSERT_TRUE(setExpanded(true));
+        const auto inside = [](const RECT& inner, const RECT& outer) {
+            return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+                   inner.bottom <= outer.bottom;
+        };
+        // The status line moves last, once the window has moved and grown.
         ASSERT_TRUE(waitUntil([&] {
-            RECT now = {};
-            GetWindowRect(run_.window(), &now);
-            return now.bottom - now.top == layout::compactWindowHeight;
+            return screenRectOf(control(statusLabelId)).top - screenRectOf(control(recommendedCheckId)).top >
+                   layout::expandedStatusLabel.y - layout::recommendedCheck.y;
         }));
+        EXPECT_TRUE(inside(screenRectOf(run_.window()), work));
+        RECT client = {};
+        GetClientRect(run_.window(), &client);
+        MapWindowPoints(run_.window(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+        for (const int id : {recommendedCheckId, moreAppsButtonId, refreshButtonId, applyButtonId, searchEditId,
+                             appListId, statusLabelId, closeButtonId}) {
+            EXPECT_TRUE(IsWindowVisible(control(id))) << id;
+            EXPECT_TRUE(inside(screenRectOf(control(id)), client)) << id;
+        }
+        EXPECT_GT(screenRectOf(control(appListId)).bottom - screenRectOf(control(appListId)).top,
+                  layout::appList.height * 4 / 3)
+            << "a list scaled, and shortened only by what the work area lacks";
+
         PostMessageW(run_.window(), WM_CLOSE, 0, 0);
         EXPECT_EQ(run_.waitForExit(), std::optional<DWORD>(0));
     }
@@ -180,7 +273,7 @@ TEST_F(Startup, OnASmallScreenTheExpandedWindowStaysInsideTheWorkArea)
     EXPECT_EQ(expanded.left, compact.left);
     EXPECT_GE(expanded.top, work.top);
     EXPECT_LE(expanded.bottom, work.bottom);
-    EXPECT_EQ(expanded.bottom - expanded.top, layout::expandedWindowHeight);
+    EXPECT_EQ(clientSizeOf(run_.window()).cy, layout::expandedClientHeight);
 }
 
 } // namespace

@@ -75,11 +75,28 @@ std::wstring TestWindow::rowText(int row) const
     return buffer;
 }
 
+void TestWindow::changeDpi(UINT dpi) const
+{
+    RECT suggested = {};
+    GetWindowRect(window_, &suggested);
+    const int from = static_cast<int>(state().dpi);
+    suggested.right = suggested.left + MulDiv(suggested.right - suggested.left, static_cast<int>(dpi), from);
+    suggested.bottom = suggested.top + MulDiv(suggested.bottom - suggested.top, static_cast<int>(dpi), from);
+    SendMessageW(window_, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+}
+
 std::wstring windowText(HWND window)
 {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return text;
+}
+
+SIZE clientSizeOf(HWND window)
+{
+    RECT client = {};
+    GetClientRect(window, &client);
+    return {client.right, client.bottom};
 }
 
 void pumpMessages()

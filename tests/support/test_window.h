@@ -25,12 +25,17 @@ public:
     bool rowChecked(int row) const;
     int rowCount() const;
     std::wstring rowText(int row) const;
+    // Sends WM_DPICHANGED as the system does when the window reaches a
+    // monitor of `dpi`, suggesting its rectangle scaled from its place.
+    void changeDpi(UINT dpi) const;
 
 private:
     HWND window_ = nullptr;
 };
 
 std::wstring windowText(HWND window);
+// The size of a window's client area.
+SIZE clientSizeOf(HWND window);
 // Handles the messages that are already queued.
 void pumpMessages();
 

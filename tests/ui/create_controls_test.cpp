@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -95,10 +96,8 @@ TEST_F(CreateControls, EveryControlHasItsClassTextStyleIdFontAndCreationOrder)
 TEST_F(CreateControls, StartsCompact)
 {
     open();
-    RECT window = {};
-    GetWindowRect(state().window, &window);
-    EXPECT_EQ(window.right - window.left, layout::windowWidth);
-    EXPECT_EQ(window.bottom - window.top, layout::compactWindowHeight);
+    EXPECT_EQ(clientSizeOf(state().window).cx, layout::clientWidth);
+    EXPECT_EQ(clientSizeOf(state().window).cy, layout::compactClientHeight);
     EXPECT_FALSE(state().expanded);
     EXPECT_FALSE(IsWindowVisible(state().searchEdit));
     EXPECT_EQ(GetWindowLongPtrW(state().window, GWL_STYLE) & 0x00CF0000, 0x00CA0000);
@@ -249,6 +248,52 @@ TEST_F(CreateControls, FontsAreTheOneFaceAtFiveSizes)
         EXPECT_STREQ(description.lfFaceName, fonts::face);
         EXPECT_EQ(description.lfQuality, CLEARTYPE_QUALITY);
         EXPECT_EQ(description.lfCharSet, DEFAULT_CHARSET);
+    }
+}
+
+// At 150 % every box, the list's column and the five fonts are half as large
+// again as at 100 %, each to the nearest pixel, so that nothing is stretched
+// as a bitmap. (The window's frame here stays at the test process's DPI: the
+// client area at 150 % is checked end to end.)
+TEST_F(CreateControls, EveryBoxAndFontScalesWithTheDpi)
+{
+    TestWindow& window = open();
+    struct Measure {
+        std::vector<RECT> boxes;
+        std::vector<LONG> fontHeights;
+    };
+    const auto measure = [&] {
+        Measure measured;
+        for (HWND child = GetWindow(window.window(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            measured.boxes.push_back(clientRectOf(child));
+        }
+        measured.boxes.push_back({0, 0, static_cast<LONG>(SendMessageW(state().appList, LVM_GETCOLUMNWIDTH, 0, 0)), 0});
+        for (HFONT font : {state().bodyFont.get(), state().titleFont.get(), state().subtitleFont.get(),
+                           state().buttonFont.get(), state().statusFont.get()}) {
+            LOGFONTW description = {};
+            GetObjectW(font, sizeof(description), &description);
+            measured.fontHeights.push_back(description.lfHeight);
+        }
+        return measured;
+    };
+    const Measure atNormalSize = measure();
+    window.changeDpi(144);
+    const Measure atLargerSize = measure();
+
+    EXPECT_EQ(state().dpi, 144u);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(state().titleLabel, WM_GETFONT, 0, 0)), state().titleFont.get());
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(state().appList, WM_GETFONT, 0, 0)), state().bodyFont.get());
+    const auto halfAsLargeAgain = [](LONG larger, LONG normal) { return std::abs(2 * larger - 3 * normal) <= 1; };
+    ASSERT_EQ(atLargerSize.boxes.size(), atNormalSize.boxes.size());
+    for (std::size_t i = 0; i < atNormalSize.boxes.size(); ++i) {
+        const RECT& normal = atNormalSize.boxes[i];
+        const RECT& larger = atLargerSize.boxes[i];
+        EXPECT_TRUE(halfAsLargeAgain(larger.left, normal.left) && halfAsLargeAgain(larger.top, normal.top) &&
+                    halfAsLargeAgain(larger.right, normal.right) && halfAsLargeAgain(larger.bottom, normal.bottom))
+            << "box " << i;
+    }
+    for (std::size_t i = 0; i < atNormalSize.fontHeights.size(); ++i) {
+        EXPECT_TRUE(halfAsLargeAgain(atLargerSize.fontHeights[i], atNormalSize.fontHeights[i])) << "font " << i;
     }
 }
 

@@ -301,7 +301,7 @@ TEST_F(Drawing, AThemeSwitchRebuildsTheBrushesAndRepaintsControlsTooWithoutLeaki
     TestWindow& window = openShown();
     restartRecording();
     // What the client area shows once the paints a switch left pending are done.
-    DibCanvas shown(layout::windowWidth, layout::compactWindowHeight);
+    DibCanvas shown(layout::clientWidth, layout::compactClientHeight);
     const auto show = [&] {
         RedrawWindow(window.window(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         WindowDc source(window.window());
