@@ -6,9 +6,11 @@
 # With DISPLAY set, the program opens on that display. Without one, it runs on
 # the Wine session's virtual display, and screenshots of the compact and the
 # expanded window are saved to build/screenshots/, then the same of the window
-# under a simulated high-contrast theme (sim/tools/high_contrast_window.cpp).
-# Either way, the Wine session (Xvfb, wineserver and the prefix's services)
-# that it starts ends with it.
+# under a simulated high-contrast theme (sim/tools/high_contrast_window.cpp),
+# then both modes again at 150 % (144 DPI), in a Wine session of their own
+# (build/wine-144dpi) whose prefix reports that DPI on a 1920 x 1080 screen.
+# Either way, the Wine sessions (Xvfb, wineserver and the prefix's services)
+# that it starts end with it.
 #
 # As root on Debian 12:  scripts/run.sh
 # ORVA_BUILD_DIR names another build folder than build/.
@@ -34,18 +36,29 @@ windowsPath() {
     echo "Z:${path//\//\\}"
 }
 
-sessionDir=$buildDir/wine
-# The session ends with the run, unless it was up before (a test run of the
-# same build folder, say), which is then left to its owner.
-if ! "$root/scripts/wine-session.sh" status "$sessionDir"; then
-    "$root/scripts/wine-session.sh" start "$sessionDir"
-    trap '"$root/scripts/wine-session.sh" stop "$sessionDir"' EXIT
-fi
-userDisplay=${DISPLAY:-}
-eval "$("$root/scripts/wine-session.sh" env "$sessionDir")"
+# Starts the session of SESSION_DIR and points Wine at it. A session ends
+# with the run, unless it was up before (a test run of the same build folder,
+# say), which is then left to its owner.
+ownedSessions=()
+stopOwnedSessions() {
+    for session in ${ownedSessions[@]+"${ownedSessions[@]}"}; do
+        "$root/scripts/wine-session.sh" stop "$session"
+    done
+}
+trap stopOwnedSessions EXIT
+enterSession() {
+    local session=$1
+    if ! "$root/scripts/wine-session.sh" status "$session"; then
+        "$root/scripts/wine-session.sh" start "$session"
+        ownedSessions+=("$session")
+    fi
+    eval "$("$root/scripts/wine-session.sh" env "$session")"
+    # The program loads FirewallAPI.dll from the system directory only.
+    cp "$buildDir/sim/FirewallAPI.dll" "$WINEPREFIX/drive_c/windows/system32/FirewallAPI.dll"
+}
 
-# The program loads FirewallAPI.dll from the system directory only.
-cp "$buildDir/sim/FirewallAPI.dll" "$WINEPREFIX/drive_c/windows/system32/FirewallAPI.dll"
+userDisplay=${DISPLAY:-}
+enterSession "$buildDir/wine"
 
 runDir=$buildDir/run
 storeFile=$runDir/store.txt
@@ -74,13 +87,13 @@ drive() {
 screenshotDir=$buildDir/screenshots
 mkdir -p "$screenshotDir"
 
-# Runs PROGRAM (a Windows path) on the desktop and saves its window as
+# Runs PROGRAM (a Windows path) on a desktop of SIZE and saves its window as
 # PREFIXcompact.png and PREFIXexpanded.png; Wine's output goes to
 # PREFIXwine.log in the run folder.
 takeScreenshots() {
-    local program=$1 prefix=$2
+    local program=$1 prefix=$2 size=${3:-1024x768}
     local log=$runDir/${prefix}wine.log
-    wine explorer "/desktop=$desktop,1024x768" "$program" >"$log" 2>&1 &
+    wine explorer "/desktop=$desktop,$size" "$program" >"$log" 2>&1 &
     local desktopProcess=$!
 
     if ! drive wait 60; then
@@ -109,7 +122,16 @@ takeScreenshots() {
 
 takeScreenshots "$program" ""
 takeScreenshots "$(windowsPath "$buildDir/sim/high_contrast_window.exe")" high-contrast-
+
+# Wine reports the prefix's LogPixels as every window's DPI; the expanded
+# window at 150 % is taller than the first session's display.
+ORVA_SCREEN_SIZE=1920x1080 enterSession "$buildDir/wine-144dpi"
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >"$runDir/144dpi-reg.log" 2>&1
+takeScreenshots "$program" 144dpi- 1920x1080
+
 echo "Screenshots: $screenshotDir/compact.png"
 echo "             $screenshotDir/expanded.png"
 echo "             $screenshotDir/high-contrast-compact.png"
 echo "             $screenshotDir/high-contrast-expanded.png"
+echo "             $screenshotDir/144dpi-compact.png"
+echo "             $screenshotDir/144dpi-expanded.png"

@@ -6,6 +6,8 @@
 #   wine-session.sh stop SESSION_DIR    stop both
 #   wine-session.sh env SESSION_DIR     print the variables a Wine process needs
 #   wine-session.sh status SESSION_DIR  succeed when the session is up
+#
+# ORVA_SCREEN_SIZE (default 1280x1024) sets the size of the X display.
 set -euo pipefail
 
 command=$1
@@ -34,7 +36,7 @@ start() {
         while [ -e "/tmp/.X${number}-lock" ] || [ -e "/tmp/.X11-unix/X${number}" ]; do
             number=$((number + 1))
         done
-        Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >"$sessionDir/xvfb.log" 2>&1 &
+        Xvfb ":$number" -screen 0 "${ORVA_SCREEN_SIZE:-1280x1024}x24" -nolisten tcp >"$sessionDir/xvfb.log" 2>&1 &
         echo $! >"$sessionDir/xvfb.pid"
         echo ":$number" >"$sessionDir/display"
         for _ in $(seq 50); do
