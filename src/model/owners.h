@@ -2,7 +2,7 @@
 
 // Every owner of what the platform hands out, each released with the call
 // that belongs to it: GDI objects, device-context selections and painting,
-// menus, modules, LocalAlloc'd text and SIDs, COM objects and the thread's COM
+// icons, menus, modules, LocalAlloc'd text and SIDs, COM objects and the thread's COM
 // apartment, and the network isolation functions' arrays.
 
 #include "model/network_isolation.h"
@@ -21,6 +21,12 @@ struct GdiObjectDeleter {
 using OwnedFont = std::unique_ptr<HFONT__, GdiObjectDeleter<HFONT>>;
 using OwnedBrush = std::unique_ptr<HBRUSH__, GdiObjectDeleter<HBRUSH>>;
 using OwnedPen = std::unique_ptr<HPEN__, GdiObjectDeleter<HPEN>>;
+
+struct IconDestroyer {
+    using pointer = HICON;
+    void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+using OwnedIcon = std::unique_ptr<HICON__, IconDestroyer>;
 
 struct ModuleDeleter {
     using pointer = HMODULE;

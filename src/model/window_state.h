@@ -53,6 +53,10 @@ struct WindowState {
     OwnedFont subtitleFont;
     OwnedFont buttonFont;
     OwnedFont statusFont;
+    // The caption's and the task switcher's icons, made from the icon's own
+    // image at the DPI's size rather than stretched from another size.
+    OwnedIcon smallIcon;
+    OwnedIcon largeIcon;
 
     // The surfaces that controls lie on, in the colour scheme of the moment.
     OwnedBrush backgroundBrush;

@@ -55,6 +55,7 @@ constexpr DWORD ownerDrawButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_O
 bool createControls(WindowState& state)
 {
     createFonts(state);
+    giveWindowItsIcons(state);
 
     state.titleLabel = createChild(state, L"STATIC", texts::title, 0, labelStyle, layout::titleLabel, 0);
     state.subtitleLabel = createChild(state, L"STATIC", texts::subtitle, 0, labelStyle, layout::subtitleLabel, 0);

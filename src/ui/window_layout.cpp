@@ -1,5 +1,6 @@
 #include "ui/window_layout.h"
 
+#include "model/resource_ids.h"
 #include "ui/commands.h"
 
 #include <commctrl.h>
@@ -14,6 +15,13 @@ OwnedFont createUiFont(FontLook look, UINT dpi)
     return OwnedFont(CreateFontW(-scaled(look.height, dpi), 0, 0, 0, look.weight, FALSE, FALSE, FALSE,
                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
                                  DEFAULT_PITCH | FF_DONTCARE, fonts::face));
+}
+
+OwnedIcon programIcon(UINT dpi)
+{
+    const int size = GetSystemMetricsForDpi(SM_CXICON, dpi);
+    return OwnedIcon(static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
 }
 
 void place(HWND control, const Box& box)
@@ -80,6 +88,20 @@ void giveControlsTheirFonts(const WindowState& state)
     }
 }
 
+void giveWindowItsIcons(WindowState& state)
+{
+    // The small icon is the large image, drawn down to the caption's size, as
+    // the class's one icon is: at 96 DPI the caption is as it was before the
+    // window followed the DPI. The window lets go of the old icons before
+    // they are destroyed.
+    OwnedIcon smallIcon = programIcon(state.dpi);
+    OwnedIcon largeIcon = programIcon(state.dpi);
+    SendMessageW(state.window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon.get()));
+    SendMessageW(state.window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon.get()));
+    state.smallIcon = std::move(smallIcon);
+    state.largeIcon = std::move(largeIcon);
+}
+
 void layOutWindow(WindowState& state)
 {
     const UINT dpi = state.dpi;
@@ -116,6 +138,7 @@ void onDpiChanged(WindowState& state, UINT dpi, const RECT& suggested)
                                        std::move(state.statusFont)};
     createFonts(state);
     giveControlsTheirFonts(state);
+    giveWindowItsIcons(state);
     SetWindowPos(state.window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     // The list's shortening depends on the DPI too.

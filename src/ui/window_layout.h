@@ -23,6 +23,8 @@ SIZE windowSizeOf(const WindowState& state, bool expanded, int listShortening);
 void createFonts(WindowState& state);
 // Gives every control the font it shows.
 void giveControlsTheirFonts(const WindowState& state);
+// Gives the window the program's icon in the sizes of its DPI.
+void giveWindowItsIcons(WindowState& state);
 
 // Sizes the window for its mode, DPI and list shortening, and places every
 // control, the list's column and the status tooltip's width to match.

@@ -251,8 +251,8 @@ TEST_F(CreateControls, FontsAreTheOneFaceAtFiveSizes)
     }
 }
 
-// At 150 % every box, the list's column and the five fonts are half as large
-// again as at 100 %, each to the nearest pixel, so that nothing is stretched
+// At 150 % every box, the list's column, the icons and the five fonts are
+// half as large again as at 100 %, each to the nearest pixel, so that nothing is stretched
 // as a bitmap. (The window's frame here stays at the test process's DPI: the
 // client area at 150 % is checked end to end.)
 TEST_F(CreateControls, EveryBoxAndFontScalesWithTheDpi)
@@ -268,6 +268,17 @@ TEST_F(CreateControls, EveryBoxAndFontScalesWithTheDpi)
             measured.boxes.push_back(clientRectOf(child));
         }
         measured.boxes.push_back({0, 0, static_cast<LONG>(SendMessageW(state().appList, LVM_GETCOLUMNWIDTH, 0, 0)), 0});
+        for (WPARAM which : {ICON_SMALL, ICON_BIG}) {
+            ICONINFO icon = {};
+            BITMAP image = {};
+            if (GetIconInfo(reinterpret_cast<HICON>(SendMessageW(window.window(), WM_GETICON, which, 0)), &icon)) {
+                GetObjectW(icon.hbmColor, sizeof(image), &image);
+                DeleteObject(icon.hbmColor);
+                DeleteObject(icon.hbmMask);
+            }
+            EXPECT_GT(image.bmWidth, 0) << "icon " << which;
+            measured.boxes.push_back({0, 0, image.bmWidth, image.bmHeight});
+        }
         for (HFONT font : {state().bodyFont.get(), state().titleFont.get(), state().subtitleFont.get(),
                            state().buttonFont.get(), state().statusFont.get()}) {
             LOGFONTW description = {};
