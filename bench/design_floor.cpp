@@ -264,8 +264,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCo
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
     HWND window = CreateWindowExW(0, designFloorClassName, texts::windowCaption, styles::mainWindow,
-                                  (GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2,
-                                  width, height, nullptr, nullptr, instance, nullptr);
+                                  (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                                  (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr, nullptr,
+                                  instance, nullptr);
     if (!window) {
         return 1;
     }

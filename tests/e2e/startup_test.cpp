@@ -15,10 +15,12 @@ SIZE clientSizeOf(HWND window)
     return {client.right, client.bottom};
 }
 
-RECT screenRectOf(HWND window)
+// Where a control of the program's window is, in the window's client area.
+RECT clientRectOf(HWND control)
 {
     RECT place = {};
-    GetWindowRect(window, &place);
+    GetWindowRect(control, &place);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&place), 2);
     return place;
 }
 
@@ -166,46 +168,24 @@ TEST_F(Startup, OnAWorkAreaLowerThanTheExpandedWindowEveryControlStaysOnScreen)
     }
 }
 
-// The DPI that Wine reports to programs started while it is set: the
-// prefix's LogPixels, given back when the test ends.
-class ScreenDpi {
-public:
-    explicit ScreenDpi(DWORD dpi)
+// Wine reports the prefix's LogPixels as the DPI of the programs started
+// while it is set; 96, the default, again when the test ends.
+struct ScreenDpi {
+    explicit ScreenDpi(DWORD dpi) { set(dpi); }
+    ~ScreenDpi() { set(USER_DEFAULT_SCREEN_DPI); }
+    static void set(DWORD dpi)
     {
-        DWORD size = sizeof(previous_);
-        had_ = RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_DWORD, nullptr, &previous_, &size) ==
-               ERROR_SUCCESS;
-        set_ = RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_DWORD, &dpi, sizeof(dpi)) == ERROR_SUCCESS;
+        RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, &dpi, sizeof(dpi));
     }
-    ScreenDpi(const ScreenDpi&) = delete;
-    ScreenDpi& operator=(const ScreenDpi&) = delete;
-    ~ScreenDpi()
-    {
-        if (had_) {
-            RegSetKeyValueW(HKEY_CURRENT_USER, key, name, REG_DWORD, &previous_, sizeof(previous_));
-        } else {
-            RegDeleteKeyValueW(HKEY_CURRENT_USER, key, name);
-        }
-    }
-    bool set() const { return set_; }
-
-private:
-    static constexpr wchar_t key[] = L"Control Panel\\Desktop";
-    static constexpr wchar_t name[] = L"LogPixels";
-    DWORD previous_ = 0;
-    bool had_ = false;
-    bool set_ = false;
 };
 
-// A 1920 x 1080 screen at 150 %, whole and less a taskbar: the window is
-// laid out in its own pixels, half as large again as at 100 %, and the
-// expanded window, then about as high as the screen, stays inside the work
-// area with every control inside it. Before the test below, for the reason
-// given above.
+// A 1920 x 1080 screen at 150 %, whole and less a taskbar: the window is laid
+// out in its own pixels, and the expanded window, then about as high as the
+// screen, stays inside the work area with every control inside it. Before the
+// test below, for the reason given above.
 TEST_F(Startup, At150PercentOnA1080PixelScreenTheExpandedWindowFitsWithEveryControlInside)
 {
     const ScreenDpi dpi(144);
-    ASSERT_TRUE(dpi.set());
     for (const wchar_t* size : {L"1920x1080", L"1920x1032"}) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(size)));
         const SmallScreen screen(L"OrvaScaledScreen", size);
@@ -213,35 +193,26 @@ TEST_F(Startup, At150PercentOnA1080PixelScreenTheExpandedWindowFitsWithEveryCont
         writeStore(testApps::smallStore());
         ASSERT_TRUE(startProgram(testPaths().program, {}, screen.name()));
         EXPECT_EQ(clientSizeOf(run_.window()).cx, layout::clientWidth * 3 / 2);
-        EXPECT_EQ(clientSizeOf(run_.window()).cy * 2 / 3, layout::compactClientHeight);
         MONITORINFO monitor = {};
         monitor.cbSize = sizeof(monitor);
         ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(run_.window(), MONITOR_DEFAULTTONEAREST), &monitor));
-        const RECT work = monitor.rcWork;
 
         ASSERT_TRUE(setExpanded(true));
-        const auto inside = [](const RECT& inner, const RECT& outer) {
-            return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
-                   inner.bottom <= outer.bottom;
-        };
         // The status line moves last, once the window has moved and grown.
-        ASSERT_TRUE(waitUntil([&] {
-            return screenRectOf(control(statusLabelId)).top - screenRectOf(control(recommendedCheckId)).top >
-                   layout::expandedStatusLabel.y - layout::recommendedCheck.y;
-        }));
-        EXPECT_TRUE(inside(screenRectOf(run_.window()), work));
-        RECT client = {};
-        GetClientRect(run_.window(), &client);
-        MapWindowPoints(run_.window(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+        ASSERT_TRUE(
+            waitUntil([&] { return clientRectOf(control(statusLabelId)).top > layout::expandedStatusLabel.y; }));
+        const auto inside = [](const RECT& inner, const RECT& outer) {
+            RECT common = {};
+            return IntersectRect(&common, &inner, &outer) && EqualRect(&common, &inner);
+        };
+        RECT window = {};
+        GetWindowRect(run_.window(), &window);
+        EXPECT_TRUE(inside(window, monitor.rcWork));
+        const RECT client = {0, 0, clientSizeOf(run_.window()).cx, clientSizeOf(run_.window()).cy};
         for (const int id : {recommendedCheckId, moreAppsButtonId, refreshButtonId, applyButtonId, searchEditId,
                              appListId, statusLabelId, closeButtonId}) {
-            EXPECT_TRUE(IsWindowVisible(control(id))) << id;
-            EXPECT_TRUE(inside(screenRectOf(control(id)), client)) << id;
+            EXPECT_TRUE(IsWindowVisible(control(id)) && inside(clientRectOf(control(id)), client)) << id;
         }
-        EXPECT_GT(screenRectOf(control(appListId)).bottom - screenRectOf(control(appListId)).top,
-                  layout::appList.height * 4 / 3)
-            << "a list scaled, and shortened only by what the work area lacks";
-
         PostMessageW(run_.window(), WM_CLOSE, 0, 0);
         EXPECT_EQ(run_.waitForExit(), std::optional<DWORD>(0));
     }

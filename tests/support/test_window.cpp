@@ -79,9 +79,6 @@ void TestWindow::changeDpi(UINT dpi) const
 {
     RECT suggested = {};
     GetWindowRect(window_, &suggested);
-    const int from = static_cast<int>(state().dpi);
-    suggested.right = suggested.left + MulDiv(suggested.right - suggested.left, static_cast<int>(dpi), from);
-    suggested.bottom = suggested.top + MulDiv(suggested.bottom - suggested.top, static_cast<int>(dpi), from);
     SendMessageW(window_, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
 }
 

@@ -26,7 +26,7 @@ public:
     int rowCount() const;
     std::wstring rowText(int row) const;
     // Sends WM_DPICHANGED as the system does when the window reaches a
-    // monitor of `dpi`, suggesting its rectangle scaled from its place.
+    // monitor of `dpi`, suggesting the place it has.
     void changeDpi(UINT dpi) const;
 
 private:
