@@ -150,9 +150,7 @@ DWORD WINAPI fakeFree(INET_FIREWALL_APP_CONTAINER* records)
     const auto found = std::find_if(enumerations.begin(), enumerations.end(),
                                     [records](const EnumerationStorage* storage) { return storage->records == records; });
     if (found == enumerations.end()) {
-        if (records) {
-            ++fake.freeOfUnknownArray;
-        }
+        ++fake.freeOfUnknownArray;
         return ERROR_SUCCESS;
     }
     fake.liveEnumerations.erase(records);

@@ -70,6 +70,7 @@ struct FakeNetworkIsolation {
     // (checked against the HeapFree calls the platform spy records).
     std::vector<void*> configBlocks;
     std::set<INET_FIREWALL_APP_CONTAINER*> liveEnumerations;
+    // Releases of an array it never handed out, a null one included.
     int freeOfUnknownArray = 0;
 };
 
