@@ -165,9 +165,11 @@ int runProgram(HINSTANCE instance, int showCommand)
     // the window has none and works all the same.
     const ComApartment apartment;
 
+    // The list view, and the status line's tooltip, which is one of the
+    // "bar" classes.
     INITCOMMONCONTROLSEX controls = {};
     controls.dwSize = sizeof(controls);
-    controls.dwICC = ICC_LISTVIEW_CLASSES;
+    controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES;
     InitCommonControlsEx(&controls);
 
     if (!registerMainWindowClass(instance)) {
