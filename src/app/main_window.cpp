@@ -4,6 +4,7 @@
 #include "model/resource_ids.h"
 #include "model/window_state.h"
 #include "model/window_table.h"
+#include "store/load_catalog.h"
 #include "ui/closing.h"
 #include "ui/colour_scheme.h"
 #include "ui/commands.h"
@@ -25,7 +26,7 @@ void onCreate(HWND window)
     auto* state = new WindowState;
     state->window = window;
     // Stored before any child exists, so that messages sent while the controls
-    // are created and the catalog is loaded already find the state.
+    // are created already find the state.
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     createControls(*state);
 }
@@ -132,6 +133,27 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+void showAndLoad(HWND window, int showCommand)
+{
+    WindowState* state = windowStateOf(window);
+    if (!state) {
+        return;
+    }
+    // Seen at once, saying "正在读取应用…": on Windows the load reads every
+    // app's package resources for its display name, which can take seconds,
+    // and a window that appeared only after them would look like a program
+    // that did not start.
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+    loadCatalog(*state);
+    // The activation came before the load bound the recommended box, so the
+    // focus passed it by; the user has moved nothing yet (input waits for the
+    // load), so the focus starts on the first control, as in a dialog.
+    if (GetActiveWindow() == window) {
+        SetFocus(GetNextDlgTabItem(window, nullptr, FALSE));
+    }
+}
+
 bool registerMainWindowClass(HINSTANCE instance)
 {
     HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
@@ -179,8 +201,7 @@ int runProgram(HINSTANCE instance, int showCommand)
     if (!window) {
         return 1;
     }
-    ShowWindow(window, showCommand);
-    UpdateWindow(window);
+    showAndLoad(window, showCommand);
 
     MSG message = {};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -90,6 +90,26 @@ TEST_F(MainWindow, WmCloseEndsTheProgramWithExitCodeZero)
     EXPECT_EQ(runProgram(GetModuleHandleW(nullptr), SW_SHOWNORMAL), 0);
 }
 
+TEST_F(MainWindow, TheWindowIsShownAndPaintedSayingItReadsBeforeTheFirstLoadAsksTheSystem)
+{
+    unregisterMainWindowClass();
+    static bool shown = false;
+    static bool painted = false;
+    static std::wstring status;
+    fake().whileBusy = [] {
+        HWND window = FindWindowW(mainWindowClassName, nullptr);
+        const WindowState* state = windowStateOf(window);
+        shown = IsWindowVisible(window);
+        painted = state && !GetUpdateRect(window, nullptr, FALSE) && !GetUpdateRect(state->statusLabel, nullptr, FALSE);
+        status = state ? windowText(state->statusLabel) : L"";
+    };
+    OnMainWindowCreated close([](HWND window) { PostMessageW(window, WM_CLOSE, 0, 0); });
+    EXPECT_EQ(runProgram(GetModuleHandleW(nullptr), SW_SHOWNORMAL), 0);
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(painted);
+    EXPECT_EQ(status, texts::loading);
+}
+
 TEST_F(MainWindow, ExitCodeIsOneWhenTheClassCannotBeRegistered)
 {
     unregisterMainWindowClass();
