@@ -156,14 +156,19 @@ void showAndLoad(HWND window, int showCommand)
 
 bool registerMainWindowClass(HINSTANCE instance)
 {
-    HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.style = 0;
     windowClass.lpfnWndProc = mainWindowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = icon;
-    windowClass.hIconSm = icon;
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
+    // The title bar's own image from the icon, not the large one shrunk. Not
+    // shared: a shared load returns whichever size of the icon was loaded
+    // first (the large one, just above). Kept for the process, as the class is.
+    static const OwnedIcon smallIcon(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                                                                   GetSystemMetrics(SM_CXSMICON),
+                                                                   GetSystemMetrics(SM_CYSMICON), 0)));
+    windowClass.hIconSm = smallIcon.get();
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
     windowClass.lpszClassName = mainWindowClassName;

@@ -34,6 +34,12 @@ struct MenuDeleter {
 };
 using OwnedMenu = std::unique_ptr<HMENU__, MenuDeleter>;
 
+struct IconDeleter {
+    using pointer = HICON;
+    void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+using OwnedIcon = std::unique_ptr<HICON__, IconDeleter>;
+
 struct ComReleaser {
     void operator()(IUnknown* object) const { object->Release(); }
 };
