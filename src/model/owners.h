@@ -34,6 +34,12 @@ struct MenuDeleter {
 };
 using OwnedMenu = std::unique_ptr<HMENU__, MenuDeleter>;
 
+struct IconDeleter {
+    using pointer = HICON;
+    void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+using OwnedIcon = std::unique_ptr<HICON__, IconDeleter>;
+
 struct ComReleaser {
     void operator()(IUnknown* object) const { object->Release(); }
 };
@@ -137,7 +143,10 @@ public:
 };
 
 // A successful enumeration, released with exactly one call of the free
-// function it came with, whatever the count, zero included.
+// function it came with, whatever the count, zero included. An enumeration
+// that found nothing may hand out no array at all ("will be empty", in
+// Windows' words), and the free function is documented for arrays the
+// enumeration handed out only: a null one is not passed to it.
 class EnumeratedAppContainers {
 public:
     explicit EnumeratedAppContainers(FreeAppContainersFunction* free) : free_(free) {}
@@ -145,7 +154,7 @@ public:
     EnumeratedAppContainers& operator=(const EnumeratedAppContainers&) = delete;
     ~EnumeratedAppContainers()
     {
-        if (succeeded) {
+        if (succeeded && records) {
             free_(records);
         }
     }

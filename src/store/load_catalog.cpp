@@ -9,6 +9,7 @@
 #include "store/error_text.h"
 #include "store/loopback_api.h"
 #include "store/read_exemption_list.h"
+#include "store/show_progress.h"
 #include "store/sid_text.h"
 
 #include <shlwapi.h>
@@ -54,7 +55,7 @@ bool loadCatalog(WindowState& state)
     state.populating = true;
     EnableWindow(state.refreshButton, FALSE);
     EnableWindow(state.applyButton, FALSE);
-    SetWindowTextW(state.statusLabel, texts::loading);
+    showProgress(state, texts::loading);
 
     if (!bindLoopbackApi()) {
         endLoad(state, texts::unsupported);

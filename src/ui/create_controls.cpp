@@ -3,7 +3,6 @@
 #include "model/control_ids.h"
 #include "model/owners.h"
 #include "model/window_table.h"
-#include "store/load_catalog.h"
 #include "ui/colour_scheme.h"
 #include "ui/commands.h"
 #include "ui/keyboard_focus.h"
@@ -62,7 +61,7 @@ constexpr DWORD ownerDrawButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_O
 
 } // namespace
 
-bool createControls(WindowState& state)
+void createControls(WindowState& state)
 {
     state.bodyFont = createUiFont(fonts::body);
     state.titleFont = createUiFont(fonts::title);
@@ -81,10 +80,12 @@ bool createControls(WindowState& state)
                                          layout::recommendedCheck, recommendedCheckId);
     state.moreAppsButton = createChild(state, L"BUTTON", texts::moreAppsCollapsed, 0, ownerDrawButtonStyle,
                                        layout::moreAppsButton, moreAppsButtonId);
-    state.refreshButton =
-        createChild(state, L"BUTTON", texts::refresh, 0, ownerDrawButtonStyle, layout::refreshButton, refreshButtonId);
-    state.applyButton =
-        createChild(state, L"BUTTON", texts::apply, 0, ownerDrawButtonStyle, layout::applyButton, applyButtonId);
+    // Disabled as every load leaves them until it ends, so that the window,
+    // shown before the first load, shows them as that load will.
+    state.refreshButton = createChild(state, L"BUTTON", texts::refresh, 0, ownerDrawButtonStyle | WS_DISABLED,
+                                      layout::refreshButton, refreshButtonId);
+    state.applyButton = createChild(state, L"BUTTON", texts::apply, 0, ownerDrawButtonStyle | WS_DISABLED,
+                                    layout::applyButton, applyButtonId);
     setFont(state.moreAppsButton, state.buttonFont.get());
     setFont(state.refreshButton, state.buttonFont.get());
     setFont(state.applyButton, state.buttonFont.get());
@@ -132,6 +133,4 @@ bool createControls(WindowState& state)
 
     state.advancedControls = {state.searchEdit, state.appList, state.closeButton};
     setExpanded(state, false);
-
-    return loadCatalog(state);
 }

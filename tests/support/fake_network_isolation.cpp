@@ -107,6 +107,9 @@ DWORD WINAPI fakeGetConfig(DWORD* count, SID_AND_ATTRIBUTES** sids)
 DWORD WINAPI fakeEnum(DWORD flags, DWORD* count, INET_FIREWALL_APP_CONTAINER** records)
 {
     ++fake.enumCalls;
+    if (fake.whileBusy) {
+        fake.whileBusy();
+    }
     *count = 0;
     *records = nullptr;
     if (flags != 0 || fake.enumResult != ERROR_SUCCESS) {
@@ -150,9 +153,7 @@ DWORD WINAPI fakeFree(INET_FIREWALL_APP_CONTAINER* records)
     const auto found = std::find_if(enumerations.begin(), enumerations.end(),
                                     [records](const EnumerationStorage* storage) { return storage->records == records; });
     if (found == enumerations.end()) {
-        if (records) {
-            ++fake.freeOfUnknownArray;
-        }
+        ++fake.freeOfUnknownArray;
         return ERROR_SUCCESS;
     }
     fake.liveEnumerations.erase(records);
@@ -164,6 +165,9 @@ DWORD WINAPI fakeFree(INET_FIREWALL_APP_CONTAINER* records)
 
 DWORD WINAPI fakeSetConfig(DWORD count, SID_AND_ATTRIBUTES* sids)
 {
+    if (fake.whileBusy) {
+        fake.whileBusy();
+    }
     WrittenList written;
     written.count = count;
     written.arrayWasNull = sids == nullptr;

@@ -15,6 +15,7 @@ TestWindow::TestWindow()
     }
     window_ = createMainWindow(GetModuleHandleW(nullptr));
     EXPECT_NE(window_, nullptr);
+    showAndLoad(window_, SW_HIDE);
 }
 
 TestWindow::~TestWindow()

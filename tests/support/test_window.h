@@ -6,7 +6,8 @@
 #include <string>
 
 // A real main window, created hidden in the test process with the program's
-// own class and window procedure. Destroyed when the owner goes.
+// own class and window procedure, and loaded as at start-up. Destroyed when
+// the owner goes.
 class TestWindow {
 public:
     TestWindow();

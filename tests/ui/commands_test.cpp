@@ -244,6 +244,42 @@ TEST_F(Commands, RefreshReloadsAndApplySaves)
     EXPECT_EQ(fake().enumCalls, 2);
 }
 
+// Windows' static control, unlike Wine's, paints a new text only when
+// WM_PAINT comes: the line below invalidates as Windows' does and records
+// what each WM_PAINT finds, so that a text left to the message loop, which a
+// load or a save holds up, is seen unpainted.
+WNDPROC statusLineProcedure = nullptr;
+std::wstring paintedStatus;
+LRESULT CALLBACK paintLikeWindows(HWND line, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_PAINT) {
+        paintedStatus = windowText(line);
+    }
+    const LRESULT result = CallWindowProcW(statusLineProcedure, line, message, wParam, lParam);
+    if (message == WM_SETTEXT) {
+        InvalidateRect(line, nullptr, TRUE);
+    }
+    return result;
+}
+
+TEST_F(Commands, TheProgressTextIsPaintedBeforeTheSystemIsAskedToLoadOrSave)
+{
+    TestWindow& window = openCatalog();
+    ShowWindow(window.window(), SW_SHOWNOACTIVATE);
+    statusLineProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(state().statusLabel, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&paintLikeWindows)));
+    UpdateWindow(window.window());
+    std::vector<std::wstring> seen;
+    fake().whileBusy = [&] { seen.push_back(paintedStatus); };
+
+    window.command(refreshButtonId);
+    window.setRowChecked(0, true);
+    window.command(applyButtonId);
+
+    EXPECT_EQ(seen, (std::vector<std::wstring>{texts::loading, texts::saving}));
+    fake().whileBusy = nullptr;
+}
+
 // Catalog order after the refresh: Alpha, ChatGPT (recommended), Delta.
 TEST_F(Commands, RefreshKeepsUnsavedTicksAndDropsThoseOfAppsGone)
 {

@@ -161,6 +161,36 @@ TEST_F(CreateControls, TheStatusLineShowsACutTextWholeInItsTooltip)
     EXPECT_EQ(tip(), L"");
 }
 
+// As where the tooltip class was never registered.
+LRESULT CALLBACK refuseTooltips(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND) {
+        const auto* create = reinterpret_cast<CBT_CREATEWNDW*>(lParam);
+        if (!IS_INTRESOURCE(create->lpcs->lpszClass) && _wcsicmp(create->lpcs->lpszClass, TOOLTIPS_CLASSW) == 0) {
+            return 1;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(CreateControls, TheStatusLineWorksOnWithoutItsTooltip)
+{
+    addApp(1, L"Alpha");
+    HHOOK hook = SetWindowsHookExW(WH_CBT, &refuseTooltips, nullptr, GetCurrentThreadId());
+    TestWindow& window = open();
+    UnhookWindowsHookEx(hook);
+    ASSERT_NE(window.window(), nullptr);
+    EXPECT_EQ(state().statusTip, nullptr);
+    EXPECT_EQ(status(), loadedStatus(1));
+
+    const std::wstring cut(80, L'字');
+    SetWindowTextW(state().statusLabel, cut.c_str());
+    EXPECT_EQ(status(), cut);
+    EXPECT_EQ(accessibility().events.back().text, cut);
+    NMHDR request = {nullptr, 0, static_cast<UINT>(TTN_GETDISPINFOW)};
+    EXPECT_EQ(SendMessageW(state().window, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&request)), 0);
+}
+
 // Names only where no text names the control; the annotations fail here
 // (E_NOTIMPL, as under Wine) and the window was built all the same.
 TEST_F(CreateControls, SearchBoxAndListAreNamedAndTheStatusLineIsAPoliteLiveRegion)
