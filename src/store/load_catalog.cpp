@@ -80,6 +80,9 @@ bool loadCatalog(WindowState& state)
         // Ticks not yet saved survive a refresh: a user who installs one more
         // app and refreshes to see it keeps them.
         const UserChanges changes = userChangesOf(state.apps);
+        // The shown rows index the catalog being replaced: until the list is
+        // filled again, a row the list asks about stands for nothing.
+        state.visibleRows.clear();
         state.apps.clear();
         state.apps.reserve(enumerated.records ? enumerated.count : 0);
         for (DWORD i = 0; enumerated.records && i < enumerated.count; ++i) {
