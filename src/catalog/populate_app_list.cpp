@@ -9,20 +9,6 @@
 
 namespace {
 
-// `folded` is scratch space reused across entries so that a rebuild does not
-// allocate once per name.
-bool foldedContains(std::wstring_view text, std::wstring_view query, std::wstring& folded)
-{
-    if (query.size() > text.size()) {
-        return false;
-    }
-    folded.assign(text);
-    for (wchar_t& unit : folded) {
-        unit = foldAsciiLetter(unit);
-    }
-    return folded.find(query) != std::wstring::npos;
-}
-
 // A Chinese input method in full-width mode types "ｅｄｇｅ" for "edge": the
 // full-width forms of ASCII become ASCII before the query is folded.
 wchar_t asciiFormOf(wchar_t unit)
@@ -133,15 +119,12 @@ void populateAppList(WindowState& state)
     }
 
     state.visibleRows.clear();
-    std::wstring folded;
     for (std::size_t i = 0; i < state.apps.size(); ++i) {
-        const AppEntry& entry = state.apps[i];
         // The app behind the recommended box has its own control.
         if (static_cast<std::int64_t>(i) == state.recommendedIndex) {
             continue;
         }
-        if (!query.empty() && !foldedContains(entry.displayName, query, folded) &&
-            !foldedContains(entry.containerName, query, folded)) {
+        if (!query.empty() && state.apps[i].searchKey.find(query) == std::wstring::npos) {
             continue;
         }
         state.visibleRows.push_back(i);
@@ -172,6 +155,18 @@ void showExemptStates(WindowState& state)
         const bool exempt = state.apps[static_cast<std::size_t>(state.recommendedIndex)].exempt;
         SendMessageW(state.recommendedCheck, BM_SETCHECK, exempt ? BST_CHECKED : BST_UNCHECKED, 0);
     }
+}
+
+std::wstring searchKeyOf(std::wstring_view displayName, std::wstring_view containerName)
+{
+    std::wstring key;
+    key.reserve(displayName.size() + 1 + containerName.size());
+    key.append(displayName).push_back(L'\0');
+    key.append(containerName);
+    for (wchar_t& unit : key) {
+        unit = foldAsciiLetter(unit);
+    }
+    return key;
 }
 
 int findListedRow(const WindowState& state, std::wstring_view text, int start, bool wholeName, bool wrap)

@@ -2,6 +2,7 @@
 
 #include "model/window_state.h"
 
+#include <string>
 #include <string_view>
 
 // Recomputes the shown rows: every entry but the one bound to the recommended
@@ -12,6 +13,10 @@
 // selected app stay so while they are shown; the list scrolls to the focused
 // row, or else to the top.
 void populateAppList(WindowState& state);
+
+// An entry's searchKey: both names folded as the search text is, joined by a
+// NUL.
+std::wstring searchKeyOf(std::wstring_view displayName, std::wstring_view containerName);
 
 // The entries' exempt flags changed under the shown rows: the list repaints
 // its check marks once, and the recommended check box follows its entry.
