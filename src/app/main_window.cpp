@@ -5,6 +5,7 @@
 #include "model/window_state.h"
 #include "model/window_table.h"
 #include "store/load_catalog.h"
+#include "ui/app_list.h"
 #include "ui/closing.h"
 #include "ui/colour_scheme.h"
 #include "ui/commands.h"
@@ -76,8 +77,13 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         }
         break;
     case WM_NOTIFY:
-        if (state && lParam && !answerStatusTip(*state, reinterpret_cast<const NMHDR*>(lParam))) {
-            onListItemChanged(*state, reinterpret_cast<const NMHDR*>(lParam));
+        if (state && lParam) {
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            LRESULT result = 0;
+            if (!answerStatusTip(*state, header)) {
+                answerAppList(*state, header, result);
+            }
+            return result;
         }
         return 0;
     case WM_CONTEXTMENU:

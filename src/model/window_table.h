@@ -78,6 +78,11 @@ namespace styles {
 // pointer, so that its tooltip can show the whole text.
 inline constexpr DWORD statusLabel =
     WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS | SS_NOTIFY;
+// LVS_OWNERDATA: the list holds no rows of its own, only their count, and
+// asks for the few it paints, so that what a search or a load costs does not
+// grow with the list view.
+inline constexpr DWORD appList = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
+                                 LVS_SHOWSELALWAYS | LVS_OWNERDATA;
 // LVS_EX_LABELTIP: a name cut by the column shows whole in a tooltip.
 inline constexpr DWORD appListExtended =
     LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP;

@@ -81,6 +81,9 @@ bool loadCatalog(WindowState& state)
         // Ticks not yet saved survive a refresh: a user who installs one more
         // app and refreshes to see it keeps them.
         const UserChanges changes = userChangesOf(state.apps);
+        // The shown rows index the catalog being replaced: until the list is
+        // filled again, a row the list asks about stands for nothing.
+        state.visibleRows.clear();
         state.apps.clear();
         state.apps.reserve(enumerated.records ? enumerated.count : 0);
         for (DWORD i = 0; enumerated.records && i < enumerated.count; ++i) {
@@ -98,6 +101,7 @@ bool loadCatalog(WindowState& state)
             if (entry.displayName.empty()) {
                 entry.displayName = texts::unnamedApp;
             }
+            entry.searchKey = searchKeyOf(entry.displayName, entry.containerName);
             const std::wstring packageFullName = textOrEmpty(record.packageFullName);
             entry.recommended = isRecommendedApp(entry.displayName, entry.containerName, packageFullName);
             entry.packageMatch = entry.recommended && isRecommendedPackage(entry.containerName, packageFullName);

@@ -138,8 +138,7 @@ void setShownAppsExempt(WindowState& state, bool exempt)
     for (std::uint64_t index : state.visibleRows) {
         state.apps[index].exempt = exempt;
     }
-    // One change of the user's, told once: the check marks follow without
-    // their notifications counting as ticks of their own.
+    // One change of the user's, told once, and the list repainted once.
     showExemptStates(state);
     showTickStatus(state);
 }
@@ -168,20 +167,9 @@ void setExpanded(WindowState& state, bool expanded)
     InvalidateRect(state.window, nullptr, TRUE);
 }
 
-void onListItemChanged(WindowState& state, const NMHDR* header)
+void setListedAppExempt(WindowState& state, int row, bool exempt)
 {
-    if (!header || header->idFrom != appListId || header->code != LVN_ITEMCHANGED || state.populating) {
-        return;
-    }
-    const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
-    if (change->iItem < 0 || static_cast<std::size_t>(change->iItem) >= state.visibleRows.size()) {
-        return;
-    }
-    if (((change->uNewState ^ change->uOldState) & LVIS_STATEIMAGEMASK) == 0 ||
-        (change->uNewState & LVIS_STATEIMAGEMASK) == 0) {
-        return;
-    }
-    AppEntry& entry = state.apps[state.visibleRows[static_cast<std::size_t>(change->iItem)]];
-    entry.exempt = (change->uNewState & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+    state.apps[state.visibleRows[static_cast<std::size_t>(row)]].exempt = exempt;
+    SendMessageW(state.appList, LVM_REDRAWITEMS, static_cast<WPARAM>(row), row);
     showTickStatus(state);
 }

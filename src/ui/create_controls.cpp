@@ -3,6 +3,7 @@
 #include "model/control_ids.h"
 #include "model/owners.h"
 #include "model/window_table.h"
+#include "ui/app_list.h"
 #include "ui/colour_scheme.h"
 #include "ui/commands.h"
 #include "ui/keyboard_focus.h"
@@ -97,10 +98,11 @@ void createControls(WindowState& state)
     SendMessageW(state.searchEdit, EM_LIMITTEXT, texts::searchTextLimit, 0);
 
     state.appList = createChild(state, WC_LISTVIEWW, L"", WS_EX_CLIENTEDGE,
-                                WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
-                                    LVS_SHOWSELALWAYS,
-                                layout::appList, appListId);
+                                styles::appList, layout::appList, appListId);
     SendMessageW(state.appList, LVM_SETEXTENDEDLISTVIEWSTYLE, styles::appListExtended, styles::appListExtended);
+    // The check marks are the entries' exempt flags, given when asked for.
+    SendMessageW(state.appList, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
+    routeTicksOfAppList(state.appList);
     applyColourScheme(state);
     LVCOLUMNW column = {};
     column.mask = LVCF_WIDTH | LVCF_TEXT;

@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <functional>
 #include <thread>
 
 namespace {
@@ -89,6 +90,42 @@ TEST_F(Commands, TickingARowThroughTheListChangesOnlyThatEntry)
     window.setRowChecked(1, false);
     EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false}));
     EXPECT_EQ(status(), loadedStatus(3)) << "the ticks cancel out";
+}
+
+// The list keeps no check marks: each route reaches the entry once, and only
+// the entries the search shows.
+TEST_F(Commands, EveryRouteOfATickChangesExactlyTheShownEntriesOnce)
+{
+    TestWindow& window = openCatalog();
+    window.setSearchText(L"beta");
+    ASSERT_EQ(window.rowCount(), 1);
+    const std::pair<const char*, std::function<void()>> routes[] = {
+        {"click on the check box", [&] { EXPECT_TRUE(window.clickRowCheckBox(0)); }},
+        {"Space on the focused row", [&] { window.pressSpaceOnRow(0); }},
+        {"LVM_SETITEMSTATE", [&] { window.setRowChecked(0, !window.rowChecked(0)); }},
+        {"LVM_SETITEMSTATE for row -1", [&] {
+             LVITEMW item = {};
+             item.stateMask = LVIS_STATEIMAGEMASK;
+             item.state = INDEXTOSTATEIMAGEMASK(window.rowChecked(0) ? 1 : 2);
+             SendMessageW(state().appList, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+         }},
+        {"tick or untick all shown", [&] { window.command(window.rowChecked(0) ? untickAllShownId : tickAllShownId, 0); }},
+    };
+    for (const auto& [name, route] : routes) {
+        route();
+        EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, true, false})) << name;
+        EXPECT_TRUE(window.rowChecked(0)) << name;
+        EXPECT_EQ(status(), texts::settingsChanged) << name;
+        route();
+        EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false})) << name;
+        EXPECT_EQ(status(), loadedStatus(3)) << name;
+    }
+    EXPECT_FALSE(window.clickRowCheckBox(1)) << "no row, no box";
+    window.setRowChecked(1, true);
+    SendMessageW(state().appList, WM_VSCROLL, SB_PAGEDOWN, 0);
+    window.setSearchText(L"");
+    EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false}));
+    EXPECT_EQ(status(), loadedStatus(3));
 }
 
 TEST_F(Commands, SelectionAndFocusChangesAreIgnored)

@@ -53,7 +53,7 @@ TEST_F(CreateControls, EveryControlHasItsClassTextStyleIdFontAndCreationOrder)
          buttonFont},
         {&WindowState::searchEdit, L"Edit", L"", WS_EX_CLIENTEDGE, 0x50810080, layout::searchEdit, searchEditId,
          bodyFont},
-        {&WindowState::appList, L"SysListView32", L"", WS_EX_CLIENTEDGE, 0x5081000D, layout::appList, appListId,
+        {&WindowState::appList, L"SysListView32", L"", WS_EX_CLIENTEDGE, 0x5081100D, layout::appList, appListId,
          bodyFont},
         {&WindowState::statusLabel, L"Static", texts::readConfigFailed + systemText(ERROR_ACCESS_DENIED), 0,
          0x50004380, layout::compactStatusLabel, statusLabelId, statusFont},
