@@ -193,8 +193,11 @@ inline constexpr wchar_t searchCue[] = L"搜索应用";
 inline constexpr int searchTextLimit = 255;
 inline constexpr wchar_t appColumn[] = L"应用";
 inline constexpr wchar_t unnamedApp[] = L"未命名应用";
+// Each followed by how many shown apps it would change: "（21 个）".
 inline constexpr wchar_t tickAllShown[] = L"勾选全部显示的应用";
 inline constexpr wchar_t untickAllShown[] = L"取消勾选全部显示的应用";
+inline constexpr wchar_t menuCountBefore[] = L"（";
+inline constexpr wchar_t menuCountAfter[] = L" 个）";
 
 // The status line.
 inline constexpr wchar_t loading[] = L"正在读取应用…";

@@ -544,16 +544,35 @@ TEST_F(Commands, UntickingAllShownRowsThenApplyingKeepsOnlyWhatTheWindowDoesNotS
     EXPECT_EQ(fake().writes.back().texts(), (std::vector<std::wstring>{appContainerSid(77), appContainerSid(1)}));
 }
 
-TEST_F(Commands, BothMenuItemsAreGreyedWhileTheListShowsNoRows)
+// Each item counts the shown apps it would change and is greyed at none.
+TEST_F(Commands, MenuItemsCountTheShownAppsTheyWouldChange)
 {
     TestWindow& window = openCatalog();
-    for (const bool empty : {false, true}) {
-        window.setSearchText(empty ? L"no such app" : L"");
+    const struct {
+        const wchar_t* search;
+        bool tickFirstRow;
+        const wchar_t* tickItem;
+        const wchar_t* untickItem;
+    } cases[] = {
+        {L"", false, L"勾选全部显示的应用（2 个）", L"取消勾选全部显示的应用（0 个）"},
+        {L"", true, L"勾选全部显示的应用（1 个）", L"取消勾选全部显示的应用（1 个）"},
+        {L"Alpha", false, L"勾选全部显示的应用（0 个）", L"取消勾选全部显示的应用（1 个）"},
+        {L"no such app", false, L"勾选全部显示的应用（0 个）", L"取消勾选全部显示的应用（0 个）"},
+    };
+    for (const auto& test : cases) {
+        window.setSearchText(test.search);
+        if (test.tickFirstRow) {
+            window.setRowChecked(0, true);
+        }
         const OwnedMenu menu = buildListContextMenu(state());
         ASSERT_TRUE(menu);
         EXPECT_EQ(GetMenuItemCount(menu.get()), 2);
-        for (const int id : {tickAllShownId, untickAllShownId}) {
-            EXPECT_EQ((GetMenuState(menu.get(), static_cast<UINT>(id), MF_BYCOMMAND) & MF_GRAYED) != 0, empty) << id;
+        for (const auto& [id, label] : {std::pair{tickAllShownId, test.tickItem}, {untickAllShownId, test.untickItem}}) {
+            wchar_t text[64] = {};
+            GetMenuStringW(menu.get(), static_cast<UINT>(id), text, 64, MF_BYCOMMAND);
+            EXPECT_STREQ(text, label);
+            const bool greyed = (GetMenuState(menu.get(), static_cast<UINT>(id), MF_BYCOMMAND) & MF_GRAYED) != 0;
+            EXPECT_EQ(greyed, std::wstring_view(label).find(L"（0 个）") != std::wstring_view::npos) << id;
         }
     }
     const std::wstring before = status();
