@@ -192,6 +192,19 @@ HWND createMainWindow(HINSTANCE instance)
                            nullptr, instance, nullptr);
 }
 
+void dispatchWindowMessage(HWND window, HACCEL keys, MSG& message)
+{
+    // The window's keys come first, so that they work from every control;
+    // a message box's own loop never gets here, so none acts under a box.
+    if (keys && TranslateAcceleratorW(window, keys, &message)) {
+        return;
+    }
+    if (!IsDialogMessageW(window, &message)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
 int runProgram(HINSTANCE instance, int showCommand)
 {
     // For the screen readers' annotations, which go through COM; without it
@@ -214,12 +227,11 @@ int runProgram(HINSTANCE instance, int showCommand)
     }
     showAndLoad(window, showCommand);
 
+    // A table loaded from the module's resources is released with it.
+    HACCEL keys = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDA_WINDOW_KEYS));
     MSG message = {};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (!IsDialogMessageW(window, &message)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        dispatchWindowMessage(window, keys, message);
     }
     return static_cast<int>(message.wParam);
 }

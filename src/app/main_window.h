@@ -18,6 +18,10 @@ HWND createMainWindow(HINSTANCE instance);
 // is loaded all the same.
 void showAndLoad(HWND window, int showCommand);
 
+// One message of the program's loop: the window's keys, then the dialog
+// keyboard handling (Tab, Esc, Enter), then the window procedures.
+void dispatchWindowMessage(HWND window, HACCEL keys, MSG& message);
+
 // The whole program: returns 0 after a normal close and 1 when the window
 // class or the main window cannot be created.
 int runProgram(HINSTANCE instance, int showCommand);

@@ -9,14 +9,31 @@
 
 namespace {
 
-// A Chinese input method in full-width mode types "ｅｄｇｅ" for "edge": the
-// full-width forms of ASCII become ASCII before the query is folded.
+// A Chinese input method in full-width mode types "ｅｄｇｅ" for "edge" and
+// the ideographic space for a space: the full-width forms of ASCII become
+// ASCII before the query is folded.
 wchar_t asciiFormOf(wchar_t unit)
 {
     constexpr wchar_t fullWidthFirst = 0xFF01;
     constexpr wchar_t fullWidthLast = 0xFF5E;
     constexpr wchar_t fullWidthOffset = 0xFF01 - 0x21;
+    constexpr wchar_t ideographicSpace = 0x3000;
+    if (unit == ideographicSpace) {
+        return L' ';
+    }
     return (unit >= fullWidthFirst && unit <= fullWidthLast) ? static_cast<wchar_t>(unit - fullWidthOffset) : unit;
+}
+
+// A pasted name often brings the spaces around it; those inside still count.
+// Other white space is left: the box takes no tab or line break from the
+// keyboard, so a query with one is looking for a name that has it.
+std::wstring_view trimmed(std::wstring_view text)
+{
+    const std::size_t first = text.find_first_not_of(L' ');
+    if (first == std::wstring_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(L' ') - first + 1);
 }
 
 // The box takes no more than the limit from the keyboard, but a text set
@@ -36,7 +53,7 @@ std::wstring searchQuery(HWND searchEdit)
     for (wchar_t& unit : ascii) {
         unit = asciiFormOf(unit);
     }
-    return lowerCase(ascii);
+    return lowerCase(std::wstring(trimmed(ascii)));
 }
 
 // The catalog entry a row of the list stands for, or -1 for no row.

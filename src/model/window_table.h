@@ -58,6 +58,8 @@ inline constexpr RECT expandedStatusCard = {28, 612, 676, 668};
 inline constexpr int statusCardCorner = 12;
 inline constexpr int buttonCorner = 10;
 inline constexpr int buttonFocusInset = 4;
+// The focus ring of the primary button, at its edge.
+inline constexpr int focusRingWidth = 2;
 
 // An expanded window on a work area lower than expandedWindowHeight (a laptop
 // screen at 150 %, which the DPI-unaware program sees as 1280 x 720 less the
@@ -151,6 +153,13 @@ inline constexpr ButtonColours button = {
 inline constexpr ButtonColours buttonPressed = {{palette::panel, COLOR_HIGHLIGHT},
                                                 {palette::panelOutline, COLOR_HIGHLIGHT},
                                                 {palette::mainText, COLOR_HIGHLIGHTTEXT}};
+// The focused primary button's ring: the dotted rectangle barely shows on the
+// accent fill, so a dark ring at the edge stands out against the fill and the
+// window alike (over 3:1 with each), with a light line inside it that
+// separates it from the fill in a high-contrast theme, where no one system
+// colour contrasts with both.
+inline constexpr ThemedColour focusRing = {palette::mainText, COLOR_WINDOWTEXT};
+inline constexpr ThemedColour focusRingInner = {palette::white, COLOR_HIGHLIGHTTEXT};
 inline constexpr ButtonColours buttonDisabled = {
     {palette::background, COLOR_BTNFACE}, {palette::panelOutline, COLOR_GRAYTEXT}, {palette::muted, COLOR_GRAYTEXT}};
 
@@ -189,28 +198,34 @@ inline constexpr wchar_t searchCue[] = L"搜索应用";
 inline constexpr int searchTextLimit = 255;
 inline constexpr wchar_t appColumn[] = L"应用";
 inline constexpr wchar_t unnamedApp[] = L"未命名应用";
+// Each followed by how many shown apps it would change: "（21 个）".
 inline constexpr wchar_t tickAllShown[] = L"勾选全部显示的应用";
 inline constexpr wchar_t untickAllShown[] = L"取消勾选全部显示的应用";
+inline constexpr wchar_t menuCountBefore[] = L"（";
+inline constexpr wchar_t menuCountAfter[] = L" 个）";
 
 // The status line.
 inline constexpr wchar_t loading[] = L"正在读取应用…";
 inline constexpr wchar_t unsupported[] = L"当前 Windows 系统不支持回环代理设置。";
 inline constexpr wchar_t readConfigFailed[] = L"读取当前设置失败：";
 inline constexpr wchar_t readAppsFailed[] = L"读取应用列表失败：";
-// "已读取 " + the number of apps + the rest.
+// "已读取 " + the number of apps + " 个应用。", then the hint; after a load
+// that kept unsaved ticks, the reminder to apply takes the hint's place.
 inline constexpr wchar_t loadedBeforeCount[] = L"已读取 ";
-inline constexpr wchar_t loadedAfterCount[] = L" 个应用。勾选后点击“应用设置”。";
+inline constexpr wchar_t loadedAfterCount[] = L" 个应用。";
+inline constexpr wchar_t loadedHint[] = L"勾选后点击“应用设置”。";
 inline constexpr wchar_t settingsChanged[] = L"设置已更改，请点击“应用设置”保存。";
 inline constexpr wchar_t saving[] = L"正在保存…";
 inline constexpr wchar_t saved[] = L"设置已保存。现在可以返回Orva使用代理。";
 // A save after which apps the user did not touch stand otherwise than the
 // window showed before the press, because another program changed them: the
-// first sentence (or the refusal's), then the number of such apps between
-// the other two. The hint to go and use the proxy is left out: it may not
-// hold for them.
+// first sentence (or the refusal's), then the number of such apps and their
+// names, as refused apps are named. The hint to go and use the proxy is left
+// out: it may not hold for them.
 inline constexpr wchar_t savedFirstSentence[] = L"设置已保存。";
 inline constexpr wchar_t outsideBeforeCount[] = L"其他程序同时更改了 ";
-inline constexpr wchar_t outsideAfterCount[] = L" 个应用的设置，列表已更新为系统当前的状态。";
+inline constexpr wchar_t outsideAfterCount[] = L" 个应用的设置：";
+inline constexpr wchar_t outsideEnd[] = L"。列表已更新为系统当前的状态。";
 inline constexpr wchar_t saveFailed[] = L"保存失败：";
 inline constexpr wchar_t unreadableSid[] = L"无法读取应用标识。";
 

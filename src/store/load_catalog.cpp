@@ -125,8 +125,11 @@ bool loadCatalog(WindowState& state)
     bindRecommendedApp(state);
     populateAppList(state);
 
-    state.settledStatus = texts::loadedBeforeCount + std::to_wstring(state.apps.size()) + texts::loadedAfterCount;
-    endLoad(state, hasUserChanges(state.apps) ? state.settledStatus + texts::settingsChanged : state.settledStatus);
+    // The hint to tick and apply gives way to the reminder when ticks not yet
+    // saved were kept: both in one line would say the same twice.
+    const std::wstring loaded = texts::loadedBeforeCount + std::to_wstring(state.apps.size()) + texts::loadedAfterCount;
+    state.settledStatus = loaded + texts::loadedHint;
+    endLoad(state, hasUserChanges(state.apps) ? loaded + texts::settingsChanged : state.settledStatus);
     EnableWindow(state.applyButton, TRUE);
     return true;
 }

@@ -15,7 +15,7 @@ SavePlan mergeExemptions(const ExemptionList& current, const std::vector<AppEntr
         const bool exempt = changedByUser ? entry.exempt : listed;
         plan.exempt.push_back(exempt);
         if (exempt != entry.exempt) {
-            ++plan.changedOutside;
+            plan.changedOutside.push_back(i);
         }
         if (exempt && !listed) {
             plan.additions.push_back(i);

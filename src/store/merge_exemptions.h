@@ -23,8 +23,9 @@ struct SavePlan {
     // catalog order: the only SIDs the system can refuse.
     std::vector<std::size_t> additions;
     // Entries the user did not change whose state in the current list differs
-    // from what the window shows: another program changed them meanwhile.
-    std::size_t changedOutside = 0;
+    // from what the window shows, in catalog order: another program changed
+    // them meanwhile.
+    std::vector<std::size_t> changedOutside;
 };
 
 SavePlan mergeExemptions(const ExemptionList& current, const std::vector<AppEntry>& apps);

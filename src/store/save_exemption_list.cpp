@@ -15,6 +15,16 @@
 
 namespace {
 
+std::vector<std::wstring> namesOf(const std::vector<AppEntry>& apps, const std::vector<std::size_t>& indexes)
+{
+    std::vector<std::wstring> names;
+    names.reserve(indexes.size());
+    for (std::size_t index : indexes) {
+        names.push_back(apps[index].displayName);
+    }
+    return names;
+}
+
 // The plan's SIDs as the set call takes them. The converted SIDs are owned
 // here and released on every path when the save ends.
 class SidsToWrite {
@@ -140,12 +150,13 @@ SaveOutcome saveAroundRefusals(WindowState& state, SavePlan& plan, const SidsToW
         reportFailedWrite(state, search.failure);
         return SaveOutcome::failed;
     }
-    std::vector<std::wstring> refusedNames;
+    std::vector<std::size_t> refused;
     for (std::size_t addition : search.refused) {
-        refusedNames.push_back(state.apps[plan.additions[addition]].displayName);
+        refused.push_back(plan.additions[addition]);
     }
+    const std::vector<std::wstring> refusedNames = namesOf(state.apps, refused);
     adoptWrittenList(state, plan, written, std::vector<bool>(state.apps.size(), false));
-    state.settledStatus = refusalStatusText(refusedNames, plan.changedOutside);
+    state.settledStatus = refusalStatusText(refusedNames, namesOf(state.apps, plan.changedOutside));
     SetWindowTextW(state.statusLabel, state.settledStatus.c_str());
     MessageBoxW(state.window, refusalMessageText(refusedNames).c_str(), texts::windowCaption, MB_OK | MB_ICONWARNING);
     return SaveOutcome::savedWithRefusals;
@@ -169,7 +180,7 @@ SaveOutcome readMergeAndWrite(WindowState& state)
     const DWORD result = sids.write(plan.binarySids, plan.exempt);
     if (result == ERROR_SUCCESS) {
         adoptWrittenList(state, plan, plan.exempt, std::vector<bool>(state.apps.size(), false));
-        state.settledStatus = savedStatusText(plan.changedOutside);
+        state.settledStatus = savedStatusText(namesOf(state.apps, plan.changedOutside));
         SetWindowTextW(state.statusLabel, state.settledStatus.c_str());
         return SaveOutcome::saved;
     }

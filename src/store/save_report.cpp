@@ -9,24 +9,11 @@ namespace {
 constexpr std::size_t namesInStatus = 3;
 constexpr std::size_t namesInMessage = 20;
 
-std::wstring outsideChangesText(std::size_t changedOutside)
+// The count, then at most three names joined by the separator, "等" after
+// them when there are more: how the status line names apps wherever it does.
+std::wstring countedNames(const wchar_t* beforeCount, const wchar_t* afterCount, const std::vector<std::wstring>& names)
 {
-    return texts::outsideBeforeCount + std::to_wstring(changedOutside) + texts::outsideAfterCount;
-}
-
-} // namespace
-
-std::wstring savedStatusText(std::size_t changedOutside)
-{
-    if (changedOutside == 0) {
-        return texts::saved;
-    }
-    return texts::savedFirstSentence + outsideChangesText(changedOutside);
-}
-
-std::wstring refusalStatusText(const std::vector<std::wstring>& names, std::size_t changedOutside)
-{
-    std::wstring text = texts::refusedBeforeCount + std::to_wstring(names.size()) + texts::refusedAfterCount;
+    std::wstring text = beforeCount + std::to_wstring(names.size()) + afterCount;
     const std::size_t shown = std::min(names.size(), namesInStatus);
     for (std::size_t i = 0; i < shown; ++i) {
         if (i > 0) {
@@ -37,8 +24,28 @@ std::wstring refusalStatusText(const std::vector<std::wstring>& names, std::size
     if (names.size() > shown) {
         text += texts::moreNames;
     }
-    text += texts::refusedEnd;
-    if (changedOutside > 0) {
+    return text;
+}
+
+std::wstring outsideChangesText(const std::vector<std::wstring>& changedOutside)
+{
+    return countedNames(texts::outsideBeforeCount, texts::outsideAfterCount, changedOutside) + texts::outsideEnd;
+}
+
+} // namespace
+
+std::wstring savedStatusText(const std::vector<std::wstring>& changedOutside)
+{
+    if (changedOutside.empty()) {
+        return texts::saved;
+    }
+    return texts::savedFirstSentence + outsideChangesText(changedOutside);
+}
+
+std::wstring refusalStatusText(const std::vector<std::wstring>& names, const std::vector<std::wstring>& changedOutside)
+{
+    std::wstring text = countedNames(texts::refusedBeforeCount, texts::refusedAfterCount, names) + texts::refusedEnd;
+    if (!changedOutside.empty()) {
         text += outsideChangesText(changedOutside);
     }
     return text;

@@ -3,6 +3,7 @@
 #include "catalog/populate_app_list.h"
 #include "catalog/user_changes.h"
 #include "model/control_ids.h"
+#include "model/resource_ids.h"
 #include "model/window_table.h"
 #include "store/load_catalog.h"
 #include "ui/closing.h"
@@ -70,6 +71,29 @@ void onRecommendedCheckToggled(WindowState& state)
     showTickStatus(state);
 }
 
+// A key stands for its button: it does what a click does, and nothing while
+// the button is disabled or hidden, or while a message box waits.
+void pressByKey(WindowState& state, HWND button, int buttonId)
+{
+    if (!state.inModalLoop && IsWindowVisible(button) && IsWindowEnabled(button)) {
+        onCommand(state, buttonId, BN_CLICKED);
+    }
+}
+
+// Ctrl+F: the search box, shown first when the window is compact, with its
+// text selected so that typing replaces the last query.
+void focusSearch(WindowState& state)
+{
+    if (state.inModalLoop) {
+        return;
+    }
+    if (!state.expanded) {
+        setExpanded(state, true);
+    }
+    SetFocus(state.searchEdit);
+    SendMessageW(state.searchEdit, EM_SETSEL, 0, -1);
+}
+
 // Esc in the search box empties it first, so that a user clearing a query
 // does not close the window; Esc anywhere else, and "关闭", close it.
 bool clearSearchOnEscape(WindowState& state)
@@ -118,6 +142,15 @@ void onCommand(WindowState& state, int controlId, int notificationCode)
         if (notificationCode == BN_CLICKED) {
             applySettings(state);
         }
+        break;
+    case IDK_REFRESH:
+        pressByKey(state, state.refreshButton, refreshButtonId);
+        break;
+    case IDK_APPLY:
+        pressByKey(state, state.applyButton, applyButtonId);
+        break;
+    case IDK_FIND:
+        focusSearch(state);
         break;
     case tickAllShownId:
     case untickAllShownId:

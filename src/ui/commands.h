@@ -2,8 +2,9 @@
 
 #include "model/window_state.h"
 
-// WM_COMMAND from the controls and the list's context menu, and from the
-// dialog keyboard handling: IDCANCEL for Esc, IDOK for Enter.
+// WM_COMMAND from the controls, the list's context menu and the window's
+// keys (F5, Ctrl+F, Ctrl+S), and from the dialog keyboard handling: IDCANCEL
+// for Esc, IDOK for Enter.
 void onCommand(WindowState& state, int controlId, int notificationCode);
 
 // The list's context menu commands: every row the list shows now becomes

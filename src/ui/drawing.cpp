@@ -17,6 +17,24 @@ void fillRoundRect(HDC context, const RECT& shape, int corner, COLORREF fill, CO
     RoundRect(context, shape.left, shape.top, shape.right, shape.bottom, corner, corner);
 }
 
+void outlineRoundRect(HDC context, const RECT& shape, int corner, int width, COLORREF colour)
+{
+    // PS_INSIDEFRAME keeps a wide line inside the shape.
+    const OwnedPen pen(CreatePen(PS_INSIDEFRAME, width, colour));
+    const SelectionGuard brushSelection(context, GetStockObject(NULL_BRUSH));
+    const SelectionGuard penSelection(context, pen.get());
+    RoundRect(context, shape.left, shape.top, shape.right, shape.bottom, corner, corner);
+}
+
+void drawFocusRing(WindowState& state, HDC context, const RECT& shape)
+{
+    outlineRoundRect(context, shape, layout::buttonCorner, layout::focusRingWidth, colourOf(state, colours::focusRing));
+    RECT inner = shape;
+    InflateRect(&inner, -layout::focusRingWidth, -layout::focusRingWidth);
+    outlineRoundRect(context, inner, layout::buttonCorner - layout::focusRingWidth, 1,
+                     colourOf(state, colours::focusRingInner));
+}
+
 const ButtonColours& buttonColours(bool primary, UINT itemState)
 {
     const bool pressed = (itemState & ODS_SELECTED) != 0;
@@ -68,7 +86,8 @@ bool drawOwnerButton(WindowState& state, const DRAWITEMSTRUCT* item)
     if (!item || item->CtlType != ODT_BUTTON) {
         return false;
     }
-    const ButtonColours& look = buttonColours(item->hwndItem == state.applyButton, item->itemState);
+    const bool primary = item->hwndItem == state.applyButton;
+    const ButtonColours& look = buttonColours(primary, item->itemState);
     HDC context = item->hDC;
 
     RECT shape = item->rcItem;
@@ -87,8 +106,14 @@ bool drawOwnerButton(WindowState& state, const DRAWITEMSTRUCT* item)
     }
 
     // ODS_NOFOCUSRECT: focus cues are hidden until the keyboard is used. The
-    // rectangle inverts what lies under it, so it shows in any colours.
-    if ((item->itemState & ODS_FOCUS) && !(item->itemState & ODS_NOFOCUSRECT)) {
+    // dotted rectangle inverts what lies under it, so it shows on the light
+    // buttons in any colours; on the accent fill it is a ring.
+    if (!(item->itemState & ODS_FOCUS) || (item->itemState & ODS_NOFOCUSRECT)) {
+        return true;
+    }
+    if (primary) {
+        drawFocusRing(state, context, shape);
+    } else {
         RECT focus = shape;
         InflateRect(&focus, -layout::buttonFocusInset, -layout::buttonFocusInset);
         DrawFocusRect(context, &focus);

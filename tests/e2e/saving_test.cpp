@@ -62,7 +62,7 @@ TEST_F(Saving, KeepsWhatAnotherProgramChangedWhileTheWindowWasOpen)
                           "exempt " + spotifySid, "exempt-raw " + rawSidHex}));
     click(control(applyButtonId));
     // Spotify, which the user left alone, is exempt now: the user is told.
-    ASSERT_TRUE(statusBecomes(savedStatus(1)));
+    ASSERT_TRUE(statusBecomes(L"设置已保存。其他程序同时更改了 1 个应用的设置：Spotify Music。列表已更新为系统当前的状态。"));
 
     EXPECT_EQ(exemptionsIn(storeBytes()), sorted({rawSidHex, spotifySid, telegramSid, weatherSid}));
     EXPECT_EQ(rows(), (std::vector<ListRow>{{L"Spotify Music", true}, {L"Telegram Desktop", true}, {L"天气", true}}));

@@ -1,3 +1,4 @@
+#include "catalog/sort_catalog.h"
 #include "reliability/generated_store.h"
 #include "reliability/window_checks.h"
 #include "support/catalog_fixture.h"
@@ -56,7 +57,7 @@ struct SessionModel {
         loaded = true;
         applyEnabled = true;
         settled = loadedStatus(catalog.entries.size());
-        status = settled + (changedByUser() ? texts::settingsChanged : L"");
+        status = changedByUser() ? loadedWithChangesStatus(catalog.entries.size()) : settled;
     }
 };
 
@@ -94,14 +95,17 @@ std::wstring boundSid(const ExpectedCatalog& catalog)
 std::multiset<std::wstring> expectedRows(const SessionModel& model)
 {
     // The first 255 units, a pair cut there left out, full-width forms of
-    // ASCII taken as ASCII.
+    // ASCII and the ideographic space taken as ASCII, spaces around dropped.
     std::wstring query = model.search.substr(0, 255);
     if (model.search.size() > 255 && IS_HIGH_SURROGATE(query.back()) && IS_LOW_SURROGATE(model.search[255])) {
         query.pop_back();
     }
     for (wchar_t& unit : query) {
         unit = (unit >= 0xFF01 && unit <= 0xFF5E) ? static_cast<wchar_t>(unit - 0xFEE0) : unit;
+        unit = unit == 0x3000 ? L' ' : unit;
     }
+    query.erase(0, query.find_first_not_of(L' '));
+    query.erase(query.find_last_not_of(L' ') + 1);
     query = displayKey(query);
     const std::wstring bound = boundSid(model.catalog);
     std::multiset<std::wstring> rows;
@@ -415,12 +419,19 @@ void GeneratedSessions::runSeed(std::uint64_t seed)
                     EXPECT_EQ(boxes[0].text, std::wstring(texts::saveFailedBox) + writeError->text);
                     EXPECT_EQ(boxes[0].caption, texts::windowCaption);
                 } else {
-                    std::size_t changedOutside = 0;
+                    std::vector<std::wstring> changedOutside;
                     for (const auto& [sid, entry] : merged.catalog.entries) {
-                        changedOutside += entry.exempt != model.catalog.entries.at(sid).exempt ? 1 : 0;
+                        if (entry.exempt != model.catalog.entries.at(sid).exempt) {
+                            changedOutside.push_back(entry.name);
+                        }
                     }
+                    // Named in display order; names that compare equal are
+                    // the same text, so their order among themselves is moot.
+                    std::sort(changedOutside.begin(), changedOutside.end(), [](const auto& left, const auto& right) {
+                        return compareDisplayNames(left, right) < 0;
+                    });
                     model.catalog = merged.catalog;
-                    model.settled = savedStatus(changedOutside);
+                    model.settled = savedStatusText(changedOutside);
                     model.status = model.settled;
                     store.replaceExemptions(fake().writes.front());
                 }

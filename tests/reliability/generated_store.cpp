@@ -362,7 +362,9 @@ std::wstring StoreGenerator::searchText(const ExpectedCatalog& catalog)
                 random_.percent(70) || entry->container.empty() ? entry->name : entry->container;
             // From the start now and then, where the accented and fullwidth letters are.
             const std::size_t start = random_.percent(30) ? 0 : random_.below(source.size());
-            return withRandomCase(source.substr(start, 1 + random_.below(8)));
+            const std::wstring part = withRandomCase(source.substr(start, 1 + random_.below(8)));
+            // Pasted with spaces around, or typed after an IME's full-width space.
+            return random_.percent(20) ? L"\x3000" + part + L"  " : part;
         }
         return word();
     }

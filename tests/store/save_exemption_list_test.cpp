@@ -281,7 +281,7 @@ TEST_F(SaveExemptionList, AppliesTheUsersChangesOnTopOfWhatOtherProgramsChanged)
     EXPECT_EQ(lastWrite().texts(), sids({88, 2, 1, 4}));
     EXPECT_EQ(fake().getConfigCalls, readsBefore + 1);
     // ChatGPT and Gamma now stand otherwise than the window showed them.
-    EXPECT_EQ(status(), savedStatus(2));
+    EXPECT_EQ(status(), savedStatusText({L"ChatGPT", L"Gamma"}));
     EXPECT_EQ(state().preservedSids, sids({88}));
     expectWindowShowsTheSystemList(window);
     expectNothingLeftBehind();

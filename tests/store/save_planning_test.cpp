@@ -33,16 +33,16 @@ struct MergeCase {
     std::vector<std::size_t> additions;
     std::vector<int> preserved;
     // Apps the user left alone that the list now holds otherwise.
-    std::size_t changedOutside = 0;
+    std::vector<std::size_t> changedOutside = {};
 };
 
 TEST(MergeExemptions, TheUsersChangesGoOnTopOfTheListAsItIsNow)
 {
     const MergeCase cases[] = {
         {"nothing changed anywhere", {{1, true, true}, {2, false, false}}, {1, 9}, {true, false}, {}, {9}},
-        {"exempted outside for a shown app", {{1, false, false}}, {1}, {true}, {}, {}, 1},
+        {"exempted outside for a shown app", {{1, false, false}}, {1}, {true}, {}, {}, {0}},
         {"exempted outside for an app the catalog lacks", {{1, false, false}}, {7, 3}, {false}, {}, {3, 7}},
-        {"removed outside stays removed", {{1, true, true}, {2, true, true}}, {}, {false, false}, {}, {}, 2},
+        {"removed outside stays removed", {{1, true, true}, {2, true, true}}, {}, {false, false}, {}, {}, {0, 1}},
         {"the user's untick wins", {{1, false, true}}, {1}, {false}, {}, {}},
         {"ticked by the user and exempted outside: written once", {{1, true, false}}, {1}, {true}, {}, {}},
         {"ticked by the user: an addition", {{1, true, false}, {2, true, false}, {3, false, false}},
@@ -215,24 +215,26 @@ TEST(FindRefusedAdditions, AnotherErrorStopsTheSearchAndKeepsWhatWasAccepted)
     EXPECT_TRUE(search.refused.empty());
 }
 
-TEST(SaveReport, ASaveAfterOutsideChangesSaysHowManyAppsChangedInsteadOfTheHintToGoAhead)
+TEST(SaveReport, ASaveAfterOutsideChangesNamesTheAppsInsteadOfTheHintToGoAhead)
 {
-    EXPECT_EQ(savedStatusText(0), texts::saved);
-    const std::wstring outside = texts::outsideBeforeCount + std::wstring(L"2") + texts::outsideAfterCount;
-    EXPECT_EQ(savedStatusText(2), texts::savedFirstSentence + outside);
-    EXPECT_EQ(savedStatusText(2), L"设置已保存。其他程序同时更改了 2 个应用的设置，列表已更新为系统当前的状态。");
-    EXPECT_EQ(refusalStatusText({L"OneDrive"}, 2), refusalStatusText({L"OneDrive"}, 0) + outside);
+    EXPECT_EQ(savedStatusText({}), texts::saved);
+    EXPECT_EQ(savedStatusText({L"天气", L"画图"}),
+              L"设置已保存。其他程序同时更改了 2 个应用的设置：天气、画图。列表已更新为系统当前的状态。");
+    EXPECT_EQ(savedStatusText({L"A", L"B", L"C", L"D"}),
+              L"设置已保存。其他程序同时更改了 4 个应用的设置：A、B、C 等。列表已更新为系统当前的状态。");
+    EXPECT_EQ(refusalStatusText({L"OneDrive"}, {L"天气"}),
+              L"设置已保存，但系统拒绝了 1 个应用：OneDrive。其他程序同时更改了 1 个应用的设置：天气。列表已更新为系统当前的状态。");
 }
 
 TEST(SaveReport, NamesAtMostThreeRefusedAppsInTheStatusAndTwentyInTheMessage)
 {
     const std::vector<std::wstring> one = {L"OneDrive"};
-    EXPECT_EQ(refusalStatusText(one, 0), texts::refusedBeforeCount + std::wstring(L"1") + texts::refusedAfterCount +
+    EXPECT_EQ(refusalStatusText(one, {}), texts::refusedBeforeCount + std::wstring(L"1") + texts::refusedAfterCount +
                                              L"OneDrive" + texts::refusedEnd);
     EXPECT_EQ(refusalMessageText(one), texts::refusedBox + std::wstring(L"OneDrive"));
 
     const std::vector<std::wstring> four = {L"A", L"B", L"C", L"D"};
-    EXPECT_EQ(refusalStatusText(four, 0), texts::refusedBeforeCount + std::wstring(L"4") + texts::refusedAfterCount +
+    EXPECT_EQ(refusalStatusText(four, {}), texts::refusedBeforeCount + std::wstring(L"4") + texts::refusedAfterCount +
                                            L"A" + texts::nameSeparator + L"B" + texts::nameSeparator + L"C" +
                                            texts::moreNames + texts::refusedEnd);
 

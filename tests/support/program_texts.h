@@ -2,24 +2,20 @@
 
 #include "model/window_table.h"
 #include "store/error_text.h"
+#include "store/save_report.h"
 
 #include <string>
 
 // The program's composed status texts, built from its own table.
 inline std::wstring loadedStatus(std::size_t appCount)
 {
-    return texts::loadedBeforeCount + std::to_wstring(appCount) + texts::loadedAfterCount;
+    return texts::loadedBeforeCount + std::to_wstring(appCount) + texts::loadedAfterCount + texts::loadedHint;
 }
 
-// A save that wrote the list; `changedOutside` apps the user left alone stand
-// otherwise than the window showed them.
-inline std::wstring savedStatus(std::size_t changedOutside)
+// A load that kept ticks not yet saved: the reminder instead of the hint.
+inline std::wstring loadedWithChangesStatus(std::size_t appCount)
 {
-    if (changedOutside == 0) {
-        return texts::saved;
-    }
-    return texts::savedFirstSentence + std::wstring(texts::outsideBeforeCount) + std::to_wstring(changedOutside) +
-           texts::outsideAfterCount;
+    return texts::loadedBeforeCount + std::to_wstring(appCount) + texts::loadedAfterCount + texts::settingsChanged;
 }
 
 inline std::wstring unreadableSidStatus()

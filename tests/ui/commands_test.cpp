@@ -1,5 +1,7 @@
 #include "support/catalog_fixture.h"
 
+#include "app/main_window.h"
+#include "model/resource_ids.h"
 #include "support/message_box_catcher.h"
 #include "ui/commands.h"
 #include "ui/list_context_menu.h"
@@ -330,7 +332,7 @@ TEST_F(Commands, RefreshKeepsUnsavedTicksAndDropsThoseOfAppsGone)
 
     EXPECT_EQ(exemptFlags(), (std::vector<bool>{true, false, false}));
     EXPECT_TRUE(window.rowChecked(0));
-    EXPECT_EQ(status(), loadedStatus(3) + texts::settingsChanged);
+    EXPECT_EQ(status(), loadedWithChangesStatus(3));
 
     window.setRowChecked(0, false);
     EXPECT_EQ(status(), loadedStatus(3)) << "nothing differs from the list read";
@@ -435,18 +437,23 @@ void activate(HWND window)
     pumpMessages();
 }
 
-// A key through the dialog keyboard handling of the program's message loop.
-void pressDialogKey(HWND window, WPARAM key)
+// A key, with Ctrl held when asked, through the program's own message loop:
+// the window's keys, then the dialog keyboard handling.
+void pressDialogKey(HWND window, WPARAM key, bool control = false)
 {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = control ? 0x80 : 0;
+    SetKeyboardState(keys);
     PostMessageW(GetFocus(), WM_KEYDOWN, key, 0);
     PostMessageW(GetFocus(), WM_KEYUP, key, 0);
+    HACCEL windowKeys = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDA_WINDOW_KEYS));
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (!IsDialogMessageW(window, &message)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        dispatchWindowMessage(window, windowKeys, message);
     }
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
 }
 
 // Apply and Refresh disable the button that has the focus while they run;
@@ -483,6 +490,42 @@ TEST_F(Commands, TheKeyboardKeepsWorkingAfterApplyRefreshAndReactivation)
     activate(window.window());
     EXPECT_EQ(GetFocus(), state().applyButton) << "given back on reactivation";
     DestroyWindow(other);
+}
+
+// F5, Ctrl+F and Ctrl+S act from any control as their buttons do, Ctrl+F
+// expanding a compact window first; a disabled button's key does nothing,
+// and no key acts while a message box waits.
+TEST_F(Commands, WindowKeysActFromAnyControlButNotForADisabledButtonOrUnderABox)
+{
+    TestWindow& window = openCatalog();
+    activate(window.window());
+    SetFocus(state().recommendedCheck);
+    pressDialogKey(window.window(), VK_F5);
+    EXPECT_EQ(fake().enumCalls, 2) << "F5 refreshes";
+
+    pressDialogKey(window.window(), 'F', true);
+    EXPECT_TRUE(state().expanded);
+    EXPECT_EQ(GetFocus(), state().searchEdit);
+
+    window.setRowChecked(0, true);
+    pressDialogKey(window.window(), 'S', true);
+    EXPECT_EQ(fake().writes.size(), 1u) << "Ctrl+S applies, from the search box too";
+
+    EnableWindow(state().refreshButton, FALSE);
+    pressDialogKey(window.window(), VK_F5);
+    EXPECT_EQ(fake().enumCalls, 2);
+    EnableWindow(state().refreshButton, TRUE);
+
+    window.setRowChecked(1, true);
+    fake().setConfigResult = ERROR_ACCESS_DENIED;
+    MessageBoxCatcher boxes;
+    boxes.whileShown = [&] {
+        pressDialogKey(window.window(), VK_F5);
+        pressDialogKey(window.window(), 'S', true);
+    };
+    window.command(applyButtonId);
+    EXPECT_EQ(boxes.boxes().size(), 1u) << "no second save under the first one's box";
+    EXPECT_EQ(fake().enumCalls, 2);
 }
 
 // Enter presses a focused button and nothing else; Esc in a search box that
@@ -574,16 +617,35 @@ TEST_F(Commands, UntickingAllShownRowsThenApplyingKeepsOnlyWhatTheWindowDoesNotS
     EXPECT_EQ(fake().writes.back().texts(), (std::vector<std::wstring>{appContainerSid(77), appContainerSid(1)}));
 }
 
-TEST_F(Commands, BothMenuItemsAreGreyedWhileTheListShowsNoRows)
+// Each item counts the shown apps it would change and is greyed at none.
+TEST_F(Commands, MenuItemsCountTheShownAppsTheyWouldChange)
 {
     TestWindow& window = openCatalog();
-    for (const bool empty : {false, true}) {
-        window.setSearchText(empty ? L"no such app" : L"");
+    const struct {
+        const wchar_t* search;
+        bool tickFirstRow;
+        const wchar_t* tickItem;
+        const wchar_t* untickItem;
+    } cases[] = {
+        {L"", false, L"勾选全部显示的应用（2 个）", L"取消勾选全部显示的应用（0 个）"},
+        {L"", true, L"勾选全部显示的应用（1 个）", L"取消勾选全部显示的应用（1 个）"},
+        {L"Alpha", false, L"勾选全部显示的应用（0 个）", L"取消勾选全部显示的应用（1 个）"},
+        {L"no such app", false, L"勾选全部显示的应用（0 个）", L"取消勾选全部显示的应用（0 个）"},
+    };
+    for (const auto& test : cases) {
+        window.setSearchText(test.search);
+        if (test.tickFirstRow) {
+            window.setRowChecked(0, true);
+        }
         const OwnedMenu menu = buildListContextMenu(state());
         ASSERT_TRUE(menu);
         EXPECT_EQ(GetMenuItemCount(menu.get()), 2);
-        for (const int id : {tickAllShownId, untickAllShownId}) {
-            EXPECT_EQ((GetMenuState(menu.get(), static_cast<UINT>(id), MF_BYCOMMAND) & MF_GRAYED) != 0, empty) << id;
+        for (const auto& [id, label] : {std::pair{tickAllShownId, test.tickItem}, {untickAllShownId, test.untickItem}}) {
+            wchar_t text[64] = {};
+            GetMenuStringW(menu.get(), static_cast<UINT>(id), text, 64, MF_BYCOMMAND);
+            EXPECT_STREQ(text, label);
+            const bool greyed = (GetMenuState(menu.get(), static_cast<UINT>(id), MF_BYCOMMAND) & MF_GRAYED) != 0;
+            EXPECT_EQ(greyed, std::wstring_view(label).find(L"（0 个）") != std::wstring_view::npos) << id;
         }
     }
     const std::wstring before = status();

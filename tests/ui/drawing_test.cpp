@@ -3,6 +3,8 @@
 
 #include "ui/drawing.h"
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <set>
 #include <utility>
@@ -100,6 +102,38 @@ TEST_F(Drawing, PrimaryButtonLooksWithDisabledWinningOverPressed)
     expectButtonLook(apply, ODS_SELECTED, {0xD84E1D, 0xD84E1D, 0xFFFFFF});
     expectButtonLook(apply, ODS_DISABLED, {0xB8A394, 0xB8A394, 0xFFFFFF});
     expectButtonLook(apply, ODS_DISABLED | ODS_SELECTED, {0xB8A394, 0xB8A394, 0xFFFFFF});
+}
+
+// WCAG's contrast ratio of two colours.
+double contrast(COLORREF first, COLORREF second)
+{
+    const auto luminance = [](COLORREF colour) {
+        const auto linear = [](int channel) {
+            const double value = channel / 255.0;
+            return value <= 0.03928 ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(GetRValue(colour)) + 0.7152 * linear(GetGValue(colour)) +
+               0.0722 * linear(GetBValue(colour));
+    };
+    const double a = luminance(first);
+    const double b = luminance(second);
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+// The focused primary button wears a ring at its edge that stands out from
+// its fill and from the window; with cues hidden it looks as unfocused.
+TEST_F(Drawing, FocusedPrimaryButtonHasARingThatContrastsWithFillAndWindow)
+{
+    openShown();
+    HWND apply = state().applyButton;
+    expectButtonLook(apply, ODS_FOCUS | ODS_NOFOCUSRECT, {0xEB6325, 0xEB6325, 0xFFFFFF});
+    Canvas canvas;
+    drawButton(canvas, apply, ODS_FOCUS);
+    const COLORREF ring = canvas.pixel(1, 25);
+    EXPECT_EQ(canvas.pixel(2, 25), ring);
+    EXPECT_GE(contrast(ring, canvas.pixel(0, 25)), 3.0);
+    EXPECT_GE(contrast(ring, canvas.pixel(8, 25)), 3.0);
+    EXPECT_EQ(canvas.pixel(8, 25), palette::accent);
 }
 
 TEST_F(Drawing, SecondaryButtonLooksWithPressedWinningOverDisabled)
