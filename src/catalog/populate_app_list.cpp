@@ -144,6 +144,9 @@ void populateAppList(WindowState& state)
         if (!query.empty() && state.apps[i].searchKey.find(query) == std::wstring::npos) {
             continue;
         }
+        if (state.showOnlyTicked && !state.apps[i].exempt) {
+            continue;
+        }
         state.visibleRows.push_back(i);
     }
     // The list holds no rows of its own: it asks for the few it paints, and
@@ -162,6 +165,19 @@ void populateAppList(WindowState& state)
     // The kept row stays in sight; otherwise the results start at the top.
     const int shownRow = focusedRow >= 0 ? focusedRow : selectedRow >= 0 ? selectedRow : 0;
     SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(shownRow), FALSE);
+    showEmptyListText(state);
+}
+
+void showEmptyListText(WindowState& state)
+{
+    // An empty catalog is said on the status line; this says that the search
+    // or the filter left nothing of it.
+    const bool filtered = state.showOnlyTicked || !searchQuery(state.searchEdit).empty();
+    const bool show = state.expanded && filtered && state.visibleRows.empty();
+    const bool shown = (GetWindowLongPtrW(state.emptyListText, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (shown != show) {
+        ShowWindow(state.emptyListText, show ? SW_SHOWNA : SW_HIDE);
+    }
 }
 
 void showExemptStates(WindowState& state)

@@ -7,12 +7,17 @@
 
 // Recomputes the shown rows: every entry but the one bound to the recommended
 // box whose display name or container name contains the search text
-// (full-width letters, digits and signs in it taken as ASCII), in catalog
+// (full-width letters, digits and signs in it taken as ASCII, spaces around
+// it ignored), and only ticked ones while showOnlyTicked is on, in catalog
 // order, as indexes into the catalog in visibleRows. The list holds no rows:
 // it gets their count and asks for what it paints. The focused and the
 // selected app stay so while they are shown; the list scrolls to the focused
 // row, or else to the top.
 void populateAppList(WindowState& state);
+
+// Shows the text that stands in for the list while the expanded window's
+// search or filter leaves it without rows, and hides it otherwise.
+void showEmptyListText(WindowState& state);
 
 // An entry's searchKey: both names folded as the search text is, joined by a
 // NUL.

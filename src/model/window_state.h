@@ -48,6 +48,9 @@ struct WindowState {
     // The tooltip that shows a status text the line cuts; owned by the main
     // window.
     HWND statusTip = nullptr;
+    // Over the list, shown while a search or the ticked-only filter leaves
+    // it without rows, so that an empty list does not look like a fault.
+    HWND emptyListText = nullptr;
 
     OwnedFont bodyFont;
     OwnedFont titleFont;
@@ -71,6 +74,9 @@ struct WindowState {
     int listShortening = 0;
     // Set while a load runs: ticks sent to the list and search-box changes
     // are ignored meanwhile.
+    // The list's context menu item "只显示已勾选的应用": the list shows only
+    // ticked apps that match the search. Off at start.
+    bool showOnlyTicked = false;
     bool populating = false;
     std::int32_t recommendedIndex = -1;
     // The status text of the last successful load or save, which the line

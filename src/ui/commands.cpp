@@ -152,6 +152,14 @@ void onCommand(WindowState& state, int controlId, int notificationCode)
     case IDK_FIND:
         focusSearch(state);
         break;
+    case showOnlyTickedId:
+        if (notificationCode == 0) {
+            // Apps unticked while the filter is on stay listed until the next
+            // search or refresh, so that a slip can be undone.
+            state.showOnlyTicked = !state.showOnlyTicked;
+            populateAppList(state);
+        }
+        break;
     case tickAllShownId:
     case untickAllShownId:
         if (notificationCode == 0) {
@@ -196,6 +204,7 @@ void setExpanded(WindowState& state, bool expanded)
     place(state.appList, shortenedBy(layout::appList, shortening));
     place(state.closeButton, movedUpBy(layout::closeButton, shortening));
     place(state.statusLabel, expanded ? movedUpBy(layout::expandedStatusLabel, shortening) : layout::compactStatusLabel);
+    showEmptyListText(state);
     // The status card moves with the mode, so the whole client area is repainted.
     InvalidateRect(state.window, nullptr, TRUE);
 }

@@ -97,6 +97,9 @@ void createControls(WindowState& state)
     SendMessageW(state.searchEdit, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(texts::searchCue));
     SendMessageW(state.searchEdit, EM_LIMITTEXT, texts::searchTextLimit, 0);
 
+    // Created before the list, so that it lies above it.
+    state.emptyListText = createChild(state, L"STATIC", texts::noMatchingApps, 0, WS_CHILD | SS_CENTER | SS_NOPREFIX,
+                                      layout::emptyListText, emptyListTextId);
     state.appList = createChild(state, WC_LISTVIEWW, L"", WS_EX_CLIENTEDGE,
                                 styles::appList, layout::appList, appListId);
     SendMessageW(state.appList, LVM_SETEXTENDEDLISTVIEWSTYLE, styles::appListExtended, styles::appListExtended);

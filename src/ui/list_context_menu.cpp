@@ -45,6 +45,9 @@ OwnedMenu buildListContextMenu(const WindowState& state)
     }
     appendCountedItem(menu.get(), tickAllShownId, texts::tickAllShown, state.visibleRows.size() - ticked);
     appendCountedItem(menu.get(), untickAllShownId, texts::untickAllShown, ticked);
+    AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu.get(), MF_STRING | (state.showOnlyTicked ? MF_CHECKED : MF_UNCHECKED), showOnlyTickedId,
+                texts::showOnlyTicked);
     return menu;
 }
 

@@ -124,6 +124,43 @@ TEST_F(SearchFilter, TicksSurviveFilteringAndShowAgain)
     EXPECT_EQ(rows(window), (std::vector<std::wstring>{L"Mail [x]", L"Photos [x]", L"Zune", L"计算器"}));
 }
 
+// The ticked-only filter works with the search; an app unticked under it
+// stays listed until the list is rebuilt. An expanded list left empty by
+// either says so, and a screen reader hears it; a compact window or an
+// unfiltered list does not.
+TEST_F(SearchFilter, TickedOnlyFilterAndTheTextOfAnEmptyResult)
+{
+    TestWindow& window = openCatalog();
+    window.command(moreAppsButtonId);
+    const auto emptyTextShown = [&] { return (GetWindowLongPtrW(state().emptyListText, GWL_STYLE) & WS_VISIBLE) != 0; };
+    EXPECT_EQ(windowText(state().emptyListText), texts::noMatchingApps);
+
+    window.command(showOnlyTickedId, 0);
+    EXPECT_EQ(rows(window), (std::vector<std::wstring>{L"Photos [x]"}));
+    window.setRowChecked(0, false);
+    EXPECT_EQ(rows(window), (std::vector<std::wstring>{L"Photos"})) << "kept until the next search";
+    EXPECT_FALSE(emptyTextShown());
+    accessibility().events.clear();
+    window.setSearchText(L"photos");
+    EXPECT_TRUE(rows(window).empty());
+    EXPECT_TRUE(emptyTextShown());
+    ASSERT_EQ(accessibility().events.size(), 1u);
+    EXPECT_EQ(accessibility().events[0].event, static_cast<DWORD>(EVENT_OBJECT_LIVEREGIONCHANGED));
+    EXPECT_EQ(accessibility().events[0].window, state().emptyListText);
+
+    window.command(showOnlyTickedId, 0);
+    EXPECT_EQ(rows(window), (std::vector<std::wstring>{L"Photos"}));
+    EXPECT_FALSE(emptyTextShown());
+    window.setSearchText(L"no such app");
+    EXPECT_TRUE(emptyTextShown());
+    window.command(moreAppsButtonId);
+    EXPECT_FALSE(emptyTextShown()) << "compact";
+    window.command(moreAppsButtonId);
+    EXPECT_TRUE(emptyTextShown());
+    window.setSearchText(L"");
+    EXPECT_FALSE(emptyTextShown());
+}
+
 TEST_F(SearchFilter, ListIsRebuiltWhileTheWindowIsCompact)
 {
     TestWindow& window = openCatalog();

@@ -639,7 +639,7 @@ TEST_F(Commands, MenuItemsCountTheShownAppsTheyWouldChange)
         }
         const OwnedMenu menu = buildListContextMenu(state());
         ASSERT_TRUE(menu);
-        EXPECT_EQ(GetMenuItemCount(menu.get()), 2);
+        EXPECT_EQ(GetMenuItemCount(menu.get()), 4) << "the two, a separator and the ticked-only filter";
         for (const auto& [id, label] : {std::pair{tickAllShownId, test.tickItem}, {untickAllShownId, test.untickItem}}) {
             wchar_t text[64] = {};
             GetMenuStringW(menu.get(), static_cast<UINT>(id), text, 64, MF_BYCOMMAND);

@@ -53,7 +53,9 @@ TEST_F(CreateControls, EveryControlHasItsClassTextStyleIdFontAndCreationOrder)
          buttonFont},
         {&WindowState::searchEdit, L"Edit", L"", WS_EX_CLIENTEDGE, 0x50810080, layout::searchEdit, searchEditId,
          bodyFont},
-        {&WindowState::appList, L"SysListView32", L"", WS_EX_CLIENTEDGE, 0x5081100D, layout::appList, appListId,
+        {&WindowState::emptyListText, L"Static", texts::noMatchingApps, 0, 0x40000081, layout::emptyListText,
+         emptyListTextId, bodyFont},
+        {&WindowState::appList, L"SysListView32", L"", WS_EX_CLIENTEDGE, 0x5481100D, layout::appList, appListId,
          bodyFont},
         {&WindowState::statusLabel, L"Static", texts::readConfigFailed + systemText(ERROR_ACCESS_DENIED), 0,
          0x50004380, layout::compactStatusLabel, statusLabelId, statusFont},
@@ -201,7 +203,7 @@ TEST_F(CreateControls, SearchBoxAndListAreNamedAndTheStatusLineIsAPoliteLiveRegi
     constexpr GUID name = {0x608d3df8, 0x8128, 0x4aa7, {0xa4, 0x28, 0xf5, 0x5e, 0x49, 0x26, 0x72, 0x91}};
     constexpr GUID liveSetting = {0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
     const std::vector<FakeAccessibility::Annotation>& annotations = accessibility().annotations;
-    ASSERT_EQ(annotations.size(), 3u);
+    ASSERT_EQ(annotations.size(), 4u);
     const auto annotationOf = [&](HWND window) {
         const auto found = std::find_if(annotations.begin(), annotations.end(),
                                         [&](const FakeAccessibility::Annotation& each) { return each.window == window; });
@@ -210,6 +212,7 @@ TEST_F(CreateControls, SearchBoxAndListAreNamedAndTheStatusLineIsAPoliteLiveRegi
     const FakeAccessibility::Annotation search = annotationOf(state().searchEdit);
     const FakeAccessibility::Annotation list = annotationOf(state().appList);
     const FakeAccessibility::Annotation statusLine = annotationOf(state().statusLabel);
+    const FakeAccessibility::Annotation emptyListText = annotationOf(state().emptyListText);
     EXPECT_TRUE(IsEqualGUID(search.property, name));
     EXPECT_EQ(search.text, texts::searchCue);
     EXPECT_TRUE(IsEqualGUID(list.property, name));
@@ -217,7 +220,9 @@ TEST_F(CreateControls, SearchBoxAndListAreNamedAndTheStatusLineIsAPoliteLiveRegi
     EXPECT_TRUE(IsEqualGUID(statusLine.property, liveSetting));
     EXPECT_EQ(statusLine.value.vt, VT_I4);
     EXPECT_EQ(statusLine.value.lVal, 1) << "Polite";
-    for (const FakeAccessibility::Annotation& annotation : {search, list, statusLine}) {
+    EXPECT_TRUE(IsEqualGUID(emptyListText.property, liveSetting));
+    EXPECT_EQ(emptyListText.value.lVal, 1) << "Polite";
+    for (const FakeAccessibility::Annotation& annotation : {search, list, statusLine, emptyListText}) {
         EXPECT_EQ(annotation.objectId, static_cast<DWORD>(OBJID_CLIENT));
         EXPECT_EQ(annotation.childId, static_cast<DWORD>(CHILDID_SELF));
     }
