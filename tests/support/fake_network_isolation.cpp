@@ -1,6 +1,7 @@
 #include "support/fake_network_isolation.h"
 
 #include "store/loopback_api.h"
+#include "support/platform_spy.h"
 
 #include <algorithm>
 #include <cstring>
@@ -89,6 +90,7 @@ DWORD WINAPI fakeGetConfig(DWORD* count, SID_AND_ATTRIBUTES** sids)
     auto* records = static_cast<SID_AND_ATTRIBUTES*>(
         HeapAlloc(heap, HEAP_ZERO_MEMORY, sizeof(SID_AND_ATTRIBUTES) * (fake.configuredSids.size() + 1)));
     fake.configBlocks.push_back(records);
+    watchHeapBlock(records);
     for (std::size_t i = 0; i < fake.configuredSids.size(); ++i) {
         const std::vector<BYTE> bytes = sidBytesOf(fake.configuredSids[i]);
         if (fake.configuredSids[i].kind == FakeSid::Kind::none || bytes.empty()) {
@@ -98,6 +100,7 @@ DWORD WINAPI fakeGetConfig(DWORD* count, SID_AND_ATTRIBUTES** sids)
         std::memcpy(sid, bytes.data(), bytes.size());
         records[i].Sid = sid;
         fake.configBlocks.push_back(sid);
+        watchHeapBlock(sid);
     }
     *count = static_cast<DWORD>(fake.configuredSids.size());
     *sids = records;

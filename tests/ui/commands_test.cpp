@@ -429,11 +429,13 @@ TEST_F(Commands, OnlyTheUsersOwnCloseAsks)
     EXPECT_TRUE(fake().writes.empty());
 }
 
-// Shows the window and makes it the active one, as a user's click would.
+// Shows the window and hands it the activation a user's click would give,
+// as the message the window answers: a hosted runner's desktop may keep the
+// foreground for another process and refuse SetForegroundWindow.
 void activate(HWND window)
 {
     ShowWindow(window, SW_SHOW);
-    SetForegroundWindow(window);
+    SendMessageW(window, WM_ACTIVATE, WA_CLICKACTIVE, 0);
     pumpMessages();
 }
 
