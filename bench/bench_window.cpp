@@ -13,8 +13,7 @@ BenchWindow::BenchWindow()
         registerMainWindowClass(instance);
     }
     window_ = createMainWindow(instance);
-    ShowWindow(window_, SW_SHOWNOACTIVATE);
-    UpdateWindow(window_);
+    showAndLoad(window_, SW_SHOWNOACTIVATE);
     pumpMessages();
 }
 

@@ -2,9 +2,8 @@
 // show the program's window as it first appears. It has the program's
 // manifest and resources, creates the same controls with the same classes,
 // styles and sizes, gives the edit its cue banner and the list its check
-// boxes and the Explorer theme, and inserts the rows the program lists for
-// the start-up store, one at a time while the list is hidden, as the program
-// does. It reads them as the program must: FirewallAPI.dll loaded from the
+// boxes and the Explorer theme, and lists the rows the program lists for the
+// start-up store in a virtual list, as the program does. It reads them as the program must: FirewallAPI.dll loaded from the
 // system directory, its four functions looked up, the exemption list read
 // and released, the AppContainers enumerated and freed. It converts no SID
 // to text, sorts nothing, resolves no indirect name, draws in one font with
@@ -75,10 +74,9 @@ void setExplorerTheme(HWND window)
 HWND createList(HWND window)
 {
     HWND list = createChild(window, WC_LISTVIEWW, L"", WS_EX_CLIENTEDGE,
-                            WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
-                                LVS_SHOWSELALWAYS,
-                            layout::appList, appListId);
+                            styles::appList, layout::appList, appListId);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, styles::appListExtended, styles::appListExtended);
+    SendMessageW(list, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
     LVCOLUMNW column = {};
     column.mask = LVCF_WIDTH | LVCF_TEXT;
     column.cx = layout::appListColumnWidth;
@@ -152,24 +150,29 @@ std::vector<FloorRow> rowsFromMemory()
 }
 
 // The rows the program lists for the start-up store: every app but the
-// recommended one, which has the check box instead.
-int insertStartupRows(HWND list)
+// recommended one, which has the check box instead. The list is virtual, as
+// the program's is: it gets the count and asks for the rows it paints.
+std::vector<FloorRow> listedRows;
+
+int listStartupRows(HWND list)
 {
-    const std::vector<FloorRow> floorRows = readsFirewallApi ? rowsFromFirewallApi() : rowsFromMemory();
-    int rows = 0;
-    for (const FloorRow& floorRow : floorRows) {
-        LVITEMW item = {};
-        item.mask = LVIF_TEXT;
-        item.iItem = rows;
-        item.pszText = const_cast<wchar_t*>(floorRow.name.c_str());
-        const auto row = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-        LVITEMW checkState = {};
-        checkState.stateMask = LVIS_STATEIMAGEMASK;
-        checkState.state = INDEXTOSTATEIMAGEMASK(floorRow.exempt ? 2 : 1);
-        SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&checkState));
-        ++rows;
+    listedRows = readsFirewallApi ? rowsFromFirewallApi() : rowsFromMemory();
+    SendMessageW(list, LVM_SETITEMCOUNT, listedRows.size(), LVSICF_NOSCROLL);
+    return static_cast<int>(listedRows.size());
+}
+
+void describeRow(LVITEMW& item)
+{
+    if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= listedRows.size()) {
+        return;
     }
-    return rows;
+    const FloorRow& row = listedRows[static_cast<std::size_t>(item.iItem)];
+    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+        lstrcpynW(item.pszText, row.name.c_str(), item.cchTextMax);
+    }
+    if (item.mask & LVIF_STATE) {
+        item.state = (item.state & ~static_cast<UINT>(LVIS_STATEIMAGEMASK)) | INDEXTOSTATEIMAGEMASK(row.exempt ? 2 : 1);
+    }
 }
 
 // The program's window in compact mode: the search box, the list and the
@@ -207,7 +210,7 @@ void createControls(HWND window)
     SetWindowPos(status, nullptr, compactStatus.x, compactStatus.y, compactStatus.width, compactStatus.height,
                  SWP_NOZORDER);
 
-    const int rows = insertStartupRows(list);
+    const int rows = listStartupRows(list);
     SetWindowTextW(status, (texts::loadedBeforeCount + std::to_wstring(rows + 1) + texts::loadedAfterCount).c_str());
 }
 
@@ -230,6 +233,11 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_DRAWITEM:
         drawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
+    case WM_NOTIFY:
+        if (reinterpret_cast<const NMHDR*>(lParam)->code == LVN_GETDISPINFOW) {
+            describeRow(reinterpret_cast<NMLVDISPINFOW*>(lParam)->item);
+        }
+        return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;

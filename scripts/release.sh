@@ -6,6 +6,12 @@
 #   OrvaLoopback-<version>-win-x64.zip   OrvaLoopback.exe and 使用说明.txt
 #   OrvaLoopback.exe                     the program, as in the zip
 #   SHA256SUMS                           both, for sha256sum -c or Get-FileHash
+#   orva-loopback.json                   a Scoop manifest of the zip
+#   Orva.OrvaLoopback*.yaml              a winget manifest set of the zip
+#
+# The manifests name the zip by its address on the Releases page of the GitHub
+# repository ORVA_RELEASE_REPOSITORY (OWNER/REPO; by default the one the git
+# remote "origin" names) and by its SHA-256.
 #
 # The version is the one in project() of the commit's CMakeLists.txt.
 #
@@ -31,6 +37,9 @@ workDir=${ORVA_RELEASE_BUILD_DIR:-$root/build-dist}
 distDir=${ORVA_DIST_DIR:-$root/dist}
 signCert=${ORVA_SIGN_CERT:-}
 signKey=${ORVA_SIGN_KEY:-}
+originUrl=$(git remote get-url origin 2>/dev/null || true)
+repository=${ORVA_RELEASE_REPOSITORY:-$(sed -n 's#^.*github\.com[:/]\([^/]*/[^/]*\)$#\1#p' <<<"$originUrl" | sed 's/\.git$//')}
+repository=${repository:-OWNER/REPO}
 
 if { [ -n "$signCert" ] && [ -z "$signKey" ]; } || { [ -z "$signCert" ] && [ -n "$signKey" ]; }; then
     echo "Signing needs both ORVA_SIGN_CERT and ORVA_SIGN_KEY." >&2
@@ -84,14 +93,18 @@ fi
         "$sourceDir/res/使用说明.txt"
 } >"$notes"
 
-rm -f "$distDir"/OrvaLoopback-*-win-x64.zip "$distDir/OrvaLoopback.exe" "$distDir/SHA256SUMS"
+rm -f "$distDir"/OrvaLoopback-*-win-x64.zip "$distDir/OrvaLoopback.exe" "$distDir/SHA256SUMS" \
+    "$distDir/orva-loopback.json" "$distDir"/Orva.OrvaLoopback*.yaml
 # Debian's own Python, which install-packages.sh provides, whatever else is on PATH.
 /usr/bin/python3 "$sourceDir/scripts/release-zip.py" "$distDir/$zipName" "$(git log -1 --format=%ct "$commit")" \
     OrvaLoopback.exe "$program" 使用说明.txt "$notes"
 cp "$program" "$distDir/OrvaLoopback.exe"
 (cd "$distDir" && sha256sum "$zipName" OrvaLoopback.exe >SHA256SUMS)
+zipHash=$(sha256sum "$distDir/$zipName" | cut -d' ' -f1)
+/usr/bin/python3 "$sourceDir/scripts/release-manifests.py" "$distDir" "$version" "$repository" "$zipName" "$zipHash"
 
 echo "Release $version, $signing:"
 echo "  $distDir/$zipName"
-echo "  SHA-256 $(sha256sum "$distDir/$zipName" | cut -d' ' -f1)"
+echo "  SHA-256 $zipHash"
 echo "  OrvaLoopback.exe $(stat -c %s "$program") bytes"
+echo "  Scoop and winget manifests for https://github.com/$repository/releases"

@@ -8,12 +8,15 @@
 //   drive_window.exe [--desktop NAME] move X Y
 //   drive_window.exe [--desktop NAME] rect
 //   drive_window.exe [--desktop NAME] capture FILE.bmp
+//   drive_window.exe [--desktop NAME] mitigations
 //
 // `move` places the window's top left corner (the expanded window is taller
 // than the centred compact one leaves room for); `rect` prints the window's
 // bounds as WIDTHxHEIGHT+X+Y, the form ImageMagick's -crop takes; `capture`
 // saves the window, raised above every other for the moment, as a 32-bit BMP
-// file.
+// file; `mitigations` prints the Control Flow Guard and shadow stack policies
+// Windows applies to the program's process, and fails unless the guard is on
+// (it is on only for a program built with it).
 // --desktop names the desktop the program runs on (`wine explorer
 // /desktop=NAME,…` makes one): windows on another desktop cannot be found.
 // Exit code 0 on success, 1 when the window or control is not there (or the
@@ -205,6 +208,32 @@ int capture(const wchar_t* path)
     return out.good() ? 0 : 1;
 }
 
+struct ProcessCloser {
+    using pointer = HANDLE;
+    void operator()(HANDLE process) const { CloseHandle(process); }
+};
+using OwnedProcess = std::unique_ptr<void, ProcessCloser>;
+
+int printMitigations()
+{
+    DWORD processId = 0;
+    GetWindowThreadProcessId(findReadyWindow(), &processId);
+    const OwnedProcess process(processId ? OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId) : nullptr);
+    PROCESS_MITIGATION_CONTROL_FLOW_GUARD_POLICY guard = {};
+    if (!process ||
+        !GetProcessMitigationPolicy(process.get(), ProcessControlFlowGuardPolicy, &guard, sizeof(guard))) {
+        return 1;
+    }
+    // Shadow stacks need a processor with CET and Windows 11 or Server 2022
+    // with them switched on: reported, not required.
+    PROCESS_MITIGATION_USER_SHADOW_STACK_POLICY shadowStack = {};
+    const bool shadowStackKnown = GetProcessMitigationPolicy(process.get(), ProcessUserShadowStackPolicy,
+                                                             &shadowStack, sizeof(shadowStack)) != FALSE;
+    std::printf("control flow guard: %s\nuser shadow stack: %s\n", guard.EnableControlFlowGuard ? "on" : "off",
+                !shadowStackKnown ? "unknown" : shadowStack.EnableUserShadowStack ? "on" : "off");
+    return guard.EnableControlFlowGuard ? 0 : 1;
+}
+
 // The desktop appears a moment after `wine explorer /desktop=…` starts.
 bool switchToDesktop(const wchar_t* name, OwnedDesktop& desktop, int seconds)
 {
@@ -250,6 +279,9 @@ int wmain(int argc, wchar_t** argv)
     }
     if (argc == next + 2 && std::wcscmp(argv[next], L"capture") == 0) {
         return capture(argv[next + 1]);
+    }
+    if (argc == next + 1 && std::wcscmp(argv[next], L"mitigations") == 0) {
+        return printMitigations();
     }
     return 2;
 }

@@ -4,6 +4,8 @@
 #include "model/resource_ids.h"
 #include "model/window_state.h"
 #include "model/window_table.h"
+#include "store/load_catalog.h"
+#include "ui/app_list.h"
 #include "ui/closing.h"
 #include "ui/colour_scheme.h"
 #include "ui/commands.h"
@@ -27,7 +29,7 @@ void onCreate(HWND window)
     state->window = window;
     state->dpi = GetDpiForWindow(window);
     // Stored before any child exists, so that messages sent while the controls
-    // are created and the catalog is loaded already find the state.
+    // are created already find the state.
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     createControls(*state);
 }
@@ -77,8 +79,13 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         }
         break;
     case WM_NOTIFY:
-        if (state && lParam && !answerStatusTip(*state, reinterpret_cast<const NMHDR*>(lParam))) {
-            onListItemChanged(*state, reinterpret_cast<const NMHDR*>(lParam));
+        if (state && lParam) {
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            LRESULT result = 0;
+            if (!answerStatusTip(*state, header)) {
+                answerAppList(*state, header, result);
+            }
+            return result;
         }
         return 0;
     case WM_CONTEXTMENU:
@@ -140,16 +147,42 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+void showAndLoad(HWND window, int showCommand)
+{
+    WindowState* state = windowStateOf(window);
+    if (!state) {
+        return;
+    }
+    // Seen at once, saying "正在读取应用…": on Windows the load reads every
+    // app's package resources for its display name, which can take seconds,
+    // and a window that appeared only after them would look like a program
+    // that did not start.
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+    loadCatalog(*state);
+    // The activation came before the load bound the recommended box, so the
+    // focus passed it by; the user has moved nothing yet (input waits for the
+    // load), so the focus starts on the first control, as in a dialog.
+    if (GetActiveWindow() == window) {
+        SetFocus(GetNextDlgTabItem(window, nullptr, FALSE));
+    }
+}
+
 bool registerMainWindowClass(HINSTANCE instance)
 {
-    HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.style = 0;
     windowClass.lpfnWndProc = mainWindowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = icon;
-    windowClass.hIconSm = icon;
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
+    // The title bar's own image from the icon, not the large one shrunk. Not
+    // shared: a shared load returns whichever size of the icon was loaded
+    // first (the large one, just above). Kept for the process, as the class is.
+    static const OwnedIcon smallIcon(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                                                                   GetSystemMetrics(SM_CXSMICON),
+                                                                   GetSystemMetrics(SM_CYSMICON), 0)));
+    windowClass.hIconSm = smallIcon.get();
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
     windowClass.lpszClassName = mainWindowClassName;
@@ -186,9 +219,11 @@ int runProgram(HINSTANCE instance, int showCommand)
     // the window has none and works all the same.
     const ComApartment apartment;
 
+    // The list view, and the status line's tooltip, which is one of the
+    // "bar" classes.
     INITCOMMONCONTROLSEX controls = {};
     controls.dwSize = sizeof(controls);
-    controls.dwICC = ICC_LISTVIEW_CLASSES;
+    controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES;
     InitCommonControlsEx(&controls);
 
     if (!registerMainWindowClass(instance)) {
@@ -198,8 +233,7 @@ int runProgram(HINSTANCE instance, int showCommand)
     if (!window) {
         return 1;
     }
-    ShowWindow(window, showCommand);
-    UpdateWindow(window);
+    showAndLoad(window, showCommand);
 
     // A table loaded from the module's resources is released with it.
     HACCEL keys = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDA_WINDOW_KEYS));

@@ -5,29 +5,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace {
-
-// `folded` is scratch space reused across entries so that a rebuild does not
-// allocate once per name.
-bool foldedContains(std::wstring_view text, std::wstring_view query, std::wstring& folded)
-{
-    if (query.size() > text.size()) {
-        return false;
-    }
-    folded.assign(text);
-    for (wchar_t& unit : folded) {
-        unit = foldAsciiLetter(unit);
-    }
-    return folded.find(query) != std::wstring::npos;
-}
-
-void showCheckMark(HWND list, int row, bool checked)
-{
-    LVITEMW checkState = {};
-    checkState.stateMask = LVIS_STATEIMAGEMASK;
-    checkState.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
-    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&checkState));
-}
 
 // A Chinese input method in full-width mode types "ｅｄｇｅ" for "edge" and
 // the ideographic space for a space: the full-width forms of ASCII become
@@ -76,53 +56,170 @@ std::wstring searchQuery(HWND searchEdit)
     return lowerCase(std::wstring(trimmed(ascii)));
 }
 
+// The catalog entry a row of the list stands for, or -1 for no row.
+std::int64_t entryAtRow(const WindowState& state, LRESULT row)
+{
+    if (row < 0 || static_cast<std::size_t>(row) >= state.visibleRows.size()) {
+        return -1;
+    }
+    return static_cast<std::int64_t>(state.visibleRows[static_cast<std::size_t>(row)]);
+}
+
+// The row that shows a catalog entry, or -1 when it is not shown. The rows
+// keep the catalog's order.
+int rowOfEntry(const WindowState& state, std::int64_t entry)
+{
+    if (entry < 0) {
+        return -1;
+    }
+    const auto found =
+        std::lower_bound(state.visibleRows.begin(), state.visibleRows.end(), static_cast<std::uint64_t>(entry));
+    if (found == state.visibleRows.end() || *found != static_cast<std::uint64_t>(entry)) {
+        return -1;
+    }
+    return static_cast<int>(found - state.visibleRows.begin());
+}
+
+void setRowState(HWND list, int row, UINT state, UINT mask)
+{
+    LVITEMW item = {};
+    item.stateMask = mask;
+    item.state = state;
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+bool rowSelected(HWND list, LRESULT row)
+{
+    return row >= 0 && (SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED) & LVIS_SELECTED);
+}
+
+// The focused and the selected row, as catalog entries, so that they can
+// follow their apps to new rows. The list allows one selected row; it is
+// looked for among the focused row and the selection mark, since asking every
+// row would cost a notification each.
+struct KeptRows {
+    int focusedRow = -1;
+    int selectedRow = -1;
+    std::int64_t focusedEntry = -1;
+    std::int64_t selectedEntry = -1;
+};
+
+KeptRows rowsToKeep(const WindowState& state)
+{
+    HWND list = state.appList;
+    KeptRows kept;
+    kept.focusedRow = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    if (SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0) > 0) {
+        const auto mark = static_cast<int>(SendMessageW(list, LVM_GETSELECTIONMARK, 0, 0));
+        kept.selectedRow = rowSelected(list, kept.focusedRow) ? kept.focusedRow : rowSelected(list, mark) ? mark : -1;
+    }
+    kept.focusedEntry = entryAtRow(state, kept.focusedRow);
+    kept.selectedEntry = entryAtRow(state, kept.selectedRow);
+    return kept;
+}
+
 } // namespace
 
 void populateAppList(WindowState& state)
 {
     const std::wstring query = searchQuery(state.searchEdit);
+    HWND list = state.appList;
 
-    state.populating = true;
-    SendMessageW(state.appList, LVM_DELETEALLITEMS, 0, 0);
+    // Rows are positions: before they change meaning, focus and selection
+    // leave them, and afterwards they return to the rows of the same apps.
+    const KeptRows kept = rowsToKeep(state);
+    if (kept.selectedRow >= 0) {
+        setRowState(list, kept.selectedRow, 0, LVIS_SELECTED);
+    }
+    if (kept.focusedRow >= 0) {
+        setRowState(list, kept.focusedRow, 0, LVIS_FOCUSED);
+    }
+
     state.visibleRows.clear();
-
-    std::wstring folded;
     for (std::size_t i = 0; i < state.apps.size(); ++i) {
-        const AppEntry& entry = state.apps[i];
         // The app behind the recommended box has its own control.
         if (static_cast<std::int64_t>(i) == state.recommendedIndex) {
             continue;
         }
-        if (!query.empty() && !foldedContains(entry.displayName, query, folded) &&
-            !foldedContains(entry.containerName, query, folded)) {
+        if (!query.empty() && state.apps[i].searchKey.find(query) == std::wstring::npos) {
             continue;
         }
-
-        LVITEMW item = {};
-        item.mask = LVIF_TEXT;
-        item.iItem = static_cast<int>(state.visibleRows.size());
-        item.pszText = const_cast<wchar_t*>(entry.displayName.c_str());
-        const auto row = static_cast<int>(SendMessageW(state.appList, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-        // A row that could not be inserted gets no mapping, so rows and
-        // visibleRows stay in step.
-        if (row < 0) {
+        if (state.showOnlyTicked && !state.apps[i].exempt) {
             continue;
         }
         state.visibleRows.push_back(i);
-        showCheckMark(state.appList, row, entry.exempt);
     }
-    state.populating = false;
+    // The list holds no rows of its own: it asks for the few it paints, and
+    // the new count repaints it once.
+    SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(state.visibleRows.size()), LVSICF_NOSCROLL);
+
+    const int focusedRow = rowOfEntry(state, kept.focusedEntry);
+    const int selectedRow = rowOfEntry(state, kept.selectedEntry);
+    if (selectedRow >= 0) {
+        setRowState(list, selectedRow, LVIS_SELECTED, LVIS_SELECTED);
+        SendMessageW(list, LVM_SETSELECTIONMARK, 0, selectedRow);
+    }
+    if (focusedRow >= 0) {
+        setRowState(list, focusedRow, LVIS_FOCUSED, LVIS_FOCUSED);
+    }
+    // The kept row stays in sight; otherwise the results start at the top.
+    const int shownRow = focusedRow >= 0 ? focusedRow : selectedRow >= 0 ? selectedRow : 0;
+    SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(shownRow), FALSE);
+    showEmptyListText(state);
+}
+
+void showEmptyListText(WindowState& state)
+{
+    // An empty catalog is said on the status line; this says that the search
+    // or the filter left nothing of it.
+    const bool filtered = state.showOnlyTicked || !searchQuery(state.searchEdit).empty();
+    const bool show = state.expanded && filtered && state.visibleRows.empty();
+    const bool shown = (GetWindowLongPtrW(state.emptyListText, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (shown != show) {
+        ShowWindow(state.emptyListText, show ? SW_SHOWNA : SW_HIDE);
+    }
 }
 
 void showExemptStates(WindowState& state)
 {
-    state.populating = true;
-    for (std::size_t row = 0; row < state.visibleRows.size(); ++row) {
-        showCheckMark(state.appList, static_cast<int>(row), state.apps[state.visibleRows[row]].exempt);
-    }
+    // The rows draw their check marks from the entries when next painted.
+    InvalidateRect(state.appList, nullptr, FALSE);
     if (state.recommendedIndex >= 0) {
         const bool exempt = state.apps[static_cast<std::size_t>(state.recommendedIndex)].exempt;
         SendMessageW(state.recommendedCheck, BM_SETCHECK, exempt ? BST_CHECKED : BST_UNCHECKED, 0);
     }
-    state.populating = false;
+}
+
+std::wstring searchKeyOf(std::wstring_view displayName, std::wstring_view containerName)
+{
+    std::wstring key;
+    key.reserve(displayName.size() + 1 + containerName.size());
+    key.append(displayName).push_back(L'\0');
+    key.append(containerName);
+    for (wchar_t& unit : key) {
+        unit = foldAsciiLetter(unit);
+    }
+    return key;
+}
+
+int findListedRow(const WindowState& state, std::wstring_view text, int start, bool wholeName, bool wrap)
+{
+    const std::size_t rows = state.visibleRows.size();
+    if (rows == 0 || text.empty()) {
+        return -1;
+    }
+    const std::size_t first = start >= 0 && static_cast<std::size_t>(start) < rows ? static_cast<std::size_t>(start) : 0;
+    const std::size_t steps = wrap ? rows : rows - first;
+    for (std::size_t step = 0; step < steps; ++step) {
+        const std::size_t row = (first + step) % rows;
+        const std::wstring& name = state.apps[state.visibleRows[row]].displayName;
+        if (name.size() < text.size() || (wholeName && name.size() != text.size())) {
+            continue;
+        }
+        if (CompareStringOrdinal(name.data(), static_cast<int>(text.size()), text.data(),
+                                 static_cast<int>(text.size()), TRUE) == CSTR_EQUAL) {
+            return static_cast<int>(row);
+        }
+    }
+    return -1;
 }

@@ -11,10 +11,12 @@ enum ControlId : int {
     refreshButtonId = 1005,
     applyButtonId = 1006,
     statusLabelId = 1007,
+    emptyListTextId = 1008,
 };
 
 // Commands of the list's context menu, which also arrive as WM_COMMAND.
 enum MenuCommandId : int {
     tickAllShownId = 1101,
     untickAllShownId = 1102,
+    showOnlyTickedId = 1103,
 };

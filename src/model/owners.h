@@ -143,7 +143,10 @@ public:
 };
 
 // A successful enumeration, released with exactly one call of the free
-// function it came with, whatever the count, zero included.
+// function it came with, whatever the count, zero included. An enumeration
+// that found nothing may hand out no array at all ("will be empty", in
+// Windows' words), and the free function is documented for arrays the
+// enumeration handed out only: a null one is not passed to it.
 class EnumeratedAppContainers {
 public:
     explicit EnumeratedAppContainers(FreeAppContainersFunction* free) : free_(free) {}
@@ -151,7 +154,7 @@ public:
     EnumeratedAppContainers& operator=(const EnumeratedAppContainers&) = delete;
     ~EnumeratedAppContainers()
     {
-        if (succeeded) {
+        if (succeeded && records) {
             free_(records);
         }
     }

@@ -24,6 +24,10 @@ struct AppEntry {
     // wrote it. An entry whose exempt differs was changed by the user; a save
     // applies only those changes on top of the list as it is then.
     bool baselineExempt = false;
+    // The display name and the container name as the search compares them
+    // (A-Z folded), joined by a NUL, which no search text holds: a keystroke
+    // looks once into each entry and folds nothing.
+    std::wstring searchKey{};
 };
 
 // The one record behind the main window, created on WM_CREATE and released
@@ -44,6 +48,9 @@ struct WindowState {
     // The tooltip that shows a status text the line cuts; owned by the main
     // window.
     HWND statusTip = nullptr;
+    // Over the list, shown while a search or the ticked-only filter leaves
+    // it without rows, so that an empty list does not look like a fault.
+    HWND emptyListText = nullptr;
 
     // The DPI of the window's monitor, which everything below is sized for:
     // GetDpiForWindow's at creation, then WM_DPICHANGED's.
@@ -72,8 +79,11 @@ struct WindowState {
     // the window is, to fit a work area lower than that; the list gives up
     // the height and everything below it moves up. 0 in compact mode.
     int listShortening = 0;
-    // Set while a load runs or the list is refilled: the list's own change
-    // notifications and search-box changes are ignored meanwhile.
+    // Set while a load runs: ticks sent to the list and search-box changes
+    // are ignored meanwhile.
+    // The list's context menu item "只显示已勾选的应用": the list shows only
+    // ticked apps that match the search. Off at start.
+    bool showOnlyTicked = false;
     bool populating = false;
     std::int32_t recommendedIndex = -1;
     // The status text of the last successful load or save, which the line
@@ -97,6 +107,8 @@ struct WindowState {
 
     std::vector<HWND> advancedControls;
     std::vector<AppEntry> apps;
+    // The apps the list shows, as indexes into `apps` in catalog order: the
+    // list itself holds only their count.
     std::vector<std::uint64_t> visibleRows;
     std::vector<std::wstring> preservedSids;
     // Exemption-list SIDs that could not be turned into text. A save replaces

@@ -48,6 +48,8 @@ inline constexpr Box applyButton = {540, 180, 136, 40};
 inline constexpr Box searchEdit = {28, 246, 648, 38};
 inline constexpr Box appList = {28, 298, 648, 304};
 inline constexpr int appListColumnWidth = 615;
+// Inside the list's top, below where its first row would be.
+inline constexpr Box emptyListText = {30, 340, 644, 24};
 inline constexpr Box closeButton = {576, 620, 100, 40};
 // The status line spans the card in compact mode and leaves room for the
 // close button in expanded mode.
@@ -86,6 +88,12 @@ inline constexpr DWORD mainWindow = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS
 // pointer, so that its tooltip can show the whole text.
 inline constexpr DWORD statusLabel =
     WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS | SS_NOTIFY;
+// LVS_OWNERDATA: the list holds no rows of its own, only their count, and
+// asks for the few it paints, so that what a search or a load costs does not
+// grow with the list view.
+// WS_CLIPSIBLINGS: the text that stands in for an empty list lies over it.
+inline constexpr DWORD appList = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT |
+                                 LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDATA;
 // LVS_EX_LABELTIP: a name cut by the column shows whole in a tooltip.
 inline constexpr DWORD appListExtended =
     LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP;
@@ -199,8 +207,14 @@ inline constexpr wchar_t searchCue[] = L"搜索应用";
 inline constexpr int searchTextLimit = 255;
 inline constexpr wchar_t appColumn[] = L"应用";
 inline constexpr wchar_t unnamedApp[] = L"未命名应用";
+// Each followed by how many shown apps it would change: "（21 个）".
 inline constexpr wchar_t tickAllShown[] = L"勾选全部显示的应用";
 inline constexpr wchar_t untickAllShown[] = L"取消勾选全部显示的应用";
+inline constexpr wchar_t menuCountBefore[] = L"（";
+inline constexpr wchar_t menuCountAfter[] = L" 个）";
+inline constexpr wchar_t showOnlyTicked[] = L"只显示已勾选的应用";
+// In the list's place when a search or the filter leaves no row.
+inline constexpr wchar_t noMatchingApps[] = L"没有找到匹配的应用。";
 
 // The status line.
 inline constexpr wchar_t loading[] = L"正在读取应用…";

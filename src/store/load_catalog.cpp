@@ -9,6 +9,7 @@
 #include "store/error_text.h"
 #include "store/loopback_api.h"
 #include "store/read_exemption_list.h"
+#include "store/show_progress.h"
 #include "store/sid_text.h"
 
 #include <shlwapi.h>
@@ -54,7 +55,7 @@ bool loadCatalog(WindowState& state)
     state.populating = true;
     EnableWindow(state.refreshButton, FALSE);
     EnableWindow(state.applyButton, FALSE);
-    SetWindowTextW(state.statusLabel, texts::loading);
+    showProgress(state, texts::loading);
 
     if (!bindLoopbackApi()) {
         endLoad(state, texts::unsupported);
@@ -80,6 +81,9 @@ bool loadCatalog(WindowState& state)
         // Ticks not yet saved survive a refresh: a user who installs one more
         // app and refreshes to see it keeps them.
         const UserChanges changes = userChangesOf(state.apps);
+        // The shown rows index the catalog being replaced: until the list is
+        // filled again, a row the list asks about stands for nothing.
+        state.visibleRows.clear();
         state.apps.clear();
         state.apps.reserve(enumerated.records ? enumerated.count : 0);
         for (DWORD i = 0; enumerated.records && i < enumerated.count; ++i) {
@@ -97,6 +101,7 @@ bool loadCatalog(WindowState& state)
             if (entry.displayName.empty()) {
                 entry.displayName = texts::unnamedApp;
             }
+            entry.searchKey = searchKeyOf(entry.displayName, entry.containerName);
             const std::wstring packageFullName = textOrEmpty(record.packageFullName);
             entry.recommended = isRecommendedApp(entry.displayName, entry.containerName, packageFullName);
             entry.packageMatch = entry.recommended && isRecommendedPackage(entry.containerName, packageFullName);

@@ -9,6 +9,7 @@
 #include "store/merge_exemptions.h"
 #include "store/read_exemption_list.h"
 #include "store/save_report.h"
+#include "store/show_progress.h"
 
 #include <sddl.h>
 
@@ -195,7 +196,7 @@ SaveOutcome readMergeAndWrite(WindowState& state)
 SaveOutcome saveExemptionList(WindowState& state)
 {
     EnableWindow(state.applyButton, FALSE);
-    SetWindowTextW(state.statusLabel, texts::saving);
+    showProgress(state, texts::saving);
     const SaveOutcome outcome = readMergeAndWrite(state);
     EnableWindow(state.applyButton, TRUE);
     return outcome;

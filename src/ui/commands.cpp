@@ -149,6 +149,14 @@ void onCommand(WindowState& state, int controlId, int notificationCode)
     case IDK_FIND:
         focusSearch(state);
         break;
+    case showOnlyTickedId:
+        if (notificationCode == 0) {
+            // Apps unticked while the filter is on stay listed until the next
+            // search or refresh, so that a slip can be undone.
+            state.showOnlyTicked = !state.showOnlyTicked;
+            populateAppList(state);
+        }
+        break;
     case tickAllShownId:
     case untickAllShownId:
         if (notificationCode == 0) {
@@ -168,8 +176,7 @@ void setShownAppsExempt(WindowState& state, bool exempt)
     for (std::uint64_t index : state.visibleRows) {
         state.apps[index].exempt = exempt;
     }
-    // One change of the user's, told once: the check marks follow without
-    // their notifications counting as ticks of their own.
+    // One change of the user's, told once, and the list repainted once.
     showExemptStates(state);
     showTickStatus(state);
 }
@@ -188,24 +195,14 @@ void setExpanded(WindowState& state, bool expanded)
         keepBottomInsideWorkArea(state.window, windowSizeOf(state, true, state.listShortening).cy, work);
     }
     layOutWindow(state);
+    showEmptyListText(state);
     // The status card moves with the mode, so the whole client area is repainted.
     InvalidateRect(state.window, nullptr, TRUE);
 }
 
-void onListItemChanged(WindowState& state, const NMHDR* header)
+void setListedAppExempt(WindowState& state, int row, bool exempt)
 {
-    if (!header || header->idFrom != appListId || header->code != LVN_ITEMCHANGED || state.populating) {
-        return;
-    }
-    const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
-    if (change->iItem < 0 || static_cast<std::size_t>(change->iItem) >= state.visibleRows.size()) {
-        return;
-    }
-    if (((change->uNewState ^ change->uOldState) & LVIS_STATEIMAGEMASK) == 0 ||
-        (change->uNewState & LVIS_STATEIMAGEMASK) == 0) {
-        return;
-    }
-    AppEntry& entry = state.apps[state.visibleRows[static_cast<std::size_t>(change->iItem)]];
-    entry.exempt = (change->uNewState & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+    state.apps[state.visibleRows[static_cast<std::size_t>(row)]].exempt = exempt;
+    SendMessageW(state.appList, LVM_REDRAWITEMS, static_cast<WPARAM>(row), row);
     showTickStatus(state);
 }

@@ -19,5 +19,7 @@ void setShownAppsExempt(WindowState& state, bool exempt);
 // height and the list gives up the difference.
 void setExpanded(WindowState& state, bool expanded);
 
-// WM_NOTIFY: records a tick or untick of a list row in its catalog entry.
-void onListItemChanged(WindowState& state, const NMHDR* header);
+// A tick or untick of the shown row `row` (which must be one): its catalog
+// entry changes, the row is repainted and the status line says whether
+// anything now differs from the system's list.
+void setListedAppExempt(WindowState& state, int row, bool exempt);

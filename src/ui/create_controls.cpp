@@ -3,7 +3,7 @@
 #include "model/control_ids.h"
 #include "model/owners.h"
 #include "model/window_table.h"
-#include "store/load_catalog.h"
+#include "ui/app_list.h"
 #include "ui/colour_scheme.h"
 #include "ui/commands.h"
 #include "ui/keyboard_focus.h"
@@ -52,7 +52,7 @@ constexpr DWORD ownerDrawButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_O
 
 } // namespace
 
-bool createControls(WindowState& state)
+void createControls(WindowState& state)
 {
     createFonts(state);
     giveWindowItsIcons(state);
@@ -66,10 +66,12 @@ bool createControls(WindowState& state)
                                          layout::recommendedCheck, recommendedCheckId);
     state.moreAppsButton = createChild(state, L"BUTTON", texts::moreAppsCollapsed, 0, ownerDrawButtonStyle,
                                        layout::moreAppsButton, moreAppsButtonId);
-    state.refreshButton =
-        createChild(state, L"BUTTON", texts::refresh, 0, ownerDrawButtonStyle, layout::refreshButton, refreshButtonId);
-    state.applyButton =
-        createChild(state, L"BUTTON", texts::apply, 0, ownerDrawButtonStyle, layout::applyButton, applyButtonId);
+    // Disabled as every load leaves them until it ends, so that the window,
+    // shown before the first load, shows them as that load will.
+    state.refreshButton = createChild(state, L"BUTTON", texts::refresh, 0, ownerDrawButtonStyle | WS_DISABLED,
+                                      layout::refreshButton, refreshButtonId);
+    state.applyButton = createChild(state, L"BUTTON", texts::apply, 0, ownerDrawButtonStyle | WS_DISABLED,
+                                    layout::applyButton, applyButtonId);
 
     state.searchEdit = createChild(state, L"EDIT", L"", WS_EX_CLIENTEDGE,
                                    WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, layout::searchEdit,
@@ -77,11 +79,15 @@ bool createControls(WindowState& state)
     SendMessageW(state.searchEdit, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(texts::searchCue));
     SendMessageW(state.searchEdit, EM_LIMITTEXT, texts::searchTextLimit, 0);
 
+    // Created before the list, so that it lies above it.
+    state.emptyListText = createChild(state, L"STATIC", texts::noMatchingApps, 0, WS_CHILD | SS_CENTER | SS_NOPREFIX,
+                                      layout::emptyListText, emptyListTextId);
     state.appList = createChild(state, WC_LISTVIEWW, L"", WS_EX_CLIENTEDGE,
-                                WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
-                                    LVS_SHOWSELALWAYS,
-                                layout::appList, appListId);
+                                styles::appList, layout::appList, appListId);
     SendMessageW(state.appList, LVM_SETEXTENDEDLISTVIEWSTYLE, styles::appListExtended, styles::appListExtended);
+    // The check marks are the entries' exempt flags, given when asked for.
+    SendMessageW(state.appList, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
+    routeTicksOfAppList(state.appList);
     applyColourScheme(state);
     LVCOLUMNW column = {};
     column.mask = LVCF_WIDTH | LVCF_TEXT;
@@ -113,6 +119,4 @@ bool createControls(WindowState& state)
 
     state.advancedControls = {state.searchEdit, state.appList, state.closeButton};
     setExpanded(state, false);
-
-    return loadCatalog(state);
 }

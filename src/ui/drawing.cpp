@@ -151,6 +151,10 @@ HBRUSH controlColors(WindowState& state, HDC context, HWND control)
                                                                                      : colours::disabledText));
         return state.recommendedCardBrush.get();
     }
+    if (control == state.emptyListText) {
+        SetTextColor(context, colourOf(state, colours::secondaryText));
+        return state.fieldBrush.get();
+    }
     if (control == state.statusLabel) {
         SetTextColor(context, colourOf(state, colours::secondaryText));
         return state.statusCardBrush.get();

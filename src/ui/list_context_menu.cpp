@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <string>
+
 namespace {
 
 POINT keyboardMenuPosition(HWND list)
@@ -20,6 +22,15 @@ POINT keyboardMenuPosition(HWND list)
     return position;
 }
 
+// The item says how many shown apps it would change, so that rows the user
+// did not scroll to (a search matches package names too) are not changed
+// unseen; an item that would change none is greyed.
+void appendCountedItem(HMENU menu, int id, const wchar_t* text, std::size_t count)
+{
+    const std::wstring label = text + (texts::menuCountBefore + std::to_wstring(count) + texts::menuCountAfter);
+    AppendMenuW(menu, MF_STRING | (count == 0 ? MF_GRAYED : MF_ENABLED), static_cast<UINT_PTR>(id), label.c_str());
+}
+
 } // namespace
 
 OwnedMenu buildListContextMenu(const WindowState& state)
@@ -28,9 +39,15 @@ OwnedMenu buildListContextMenu(const WindowState& state)
     if (!menu) {
         return menu;
     }
-    const UINT enabled = state.visibleRows.empty() ? MF_GRAYED : MF_ENABLED;
-    AppendMenuW(menu.get(), MF_STRING | enabled, tickAllShownId, texts::tickAllShown);
-    AppendMenuW(menu.get(), MF_STRING | enabled, untickAllShownId, texts::untickAllShown);
+    std::size_t ticked = 0;
+    for (std::uint64_t index : state.visibleRows) {
+        ticked += state.apps[index].exempt ? 1 : 0;
+    }
+    appendCountedItem(menu.get(), tickAllShownId, texts::tickAllShown, state.visibleRows.size() - ticked);
+    appendCountedItem(menu.get(), untickAllShownId, texts::untickAllShown, ticked);
+    AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu.get(), MF_STRING | (state.showOnlyTicked ? MF_CHECKED : MF_UNCHECKED), showOnlyTickedId,
+                texts::showOnlyTicked);
     return menu;
 }
 

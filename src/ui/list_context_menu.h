@@ -3,8 +3,9 @@
 #include "model/owners.h"
 #include "model/window_state.h"
 
-// The app list's context menu: tick or untick every row the list shows. Both
-// items are greyed while the list shows no rows.
+// The app list's context menu: tick or untick every row the list shows, each
+// item with the number of shown apps it would change, and greyed when that
+// is none; then "只显示已勾选的应用", checked while that filter is on.
 OwnedMenu buildListContextMenu(const WindowState& state);
 
 // WM_CONTEXTMENU from the list: opens the menu at `screenPosition`, or, when

@@ -18,6 +18,16 @@ constexpr LONG politeLiveSetting = 1;
 constexpr DWORD clientObject = static_cast<DWORD>(OBJID_CLIENT);
 constexpr DWORD wholeObject = CHILDID_SELF;
 
+LRESULT CALLBACK announceWhenShown(HWND text, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(text, GWLP_USERDATA));
+    const LRESULT result = CallWindowProcW(original, text, message, wParam, lParam);
+    if (message == WM_SHOWWINDOW && wParam) {
+        announceStatusChange(text);
+    }
+    return result;
+}
+
 } // namespace
 
 void annotateForScreenReaders(const WindowState& state)
@@ -28,6 +38,10 @@ void annotateForScreenReaders(const WindowState& state)
     polite.vt = VT_I4;
     polite.lVal = politeLiveSetting;
     accessibilityApi.setHwndProp(state.statusLabel, clientObject, wholeObject, liveSettingProperty, polite);
+    // Read out as the status line is, when it appears.
+    accessibilityApi.setHwndProp(state.emptyListText, clientObject, wholeObject, liveSettingProperty, polite);
+    SetWindowLongPtrW(state.emptyListText, GWLP_USERDATA, GetWindowLongPtrW(state.emptyListText, GWLP_WNDPROC));
+    SetWindowLongPtrW(state.emptyListText, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&announceWhenShown));
 }
 
 void announceStatusChange(HWND statusLabel)

@@ -7,7 +7,8 @@
 // precedes either and a cue banner is no name; the buttons and the check box
 // keep the names their texts give them. The status line is a polite live
 // region: its changes are read out once the reader has finished what it is
-// saying, without the focus moving. Each call that fails (Wine answers
+// saying, without the focus moving; so is the text that stands in for an
+// empty list, when it appears. Each call that fails (Wine answers
 // E_NOTIMPL) leaves its control as it was.
 void annotateForScreenReaders(const WindowState& state);
 

@@ -56,10 +56,15 @@ void setUpStatusLine(WindowState& state)
     SetWindowLongPtrW(state.statusLabel, GWLP_USERDATA, GetWindowLongPtrW(state.statusLabel, GWLP_WNDPROC));
     SetWindowLongPtrW(state.statusLabel, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&statusAnnouncer));
 
-    // Owned by the main window, which destroys it with itself.
+    // Owned by the main window, which destroys it with itself. Without it
+    // (its class not registered, say) a cut text stays cut and the line
+    // works on.
     state.statusTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, state.window,
                                       nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!state.statusTip) {
+        return;
+    }
     TTTOOLINFOW tool = {};
     tool.cbSize = sizeof(tool);
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;

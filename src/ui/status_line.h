@@ -7,7 +7,8 @@
 // The status line tells the outcome of every load, refresh and save; it
 // keeps its text until the next. A text too long for the line ends in "…"
 // (its style says so) and shows whole in a tooltip while the pointer rests
-// on the line; a text that fits has no tooltip. Every change of the text
+// on the line; a text that fits has no tooltip, and where the tooltip cannot
+// be created the line goes without it. Every change of the text
 // is announced to screen readers (ui/screen_reader.h).
 void setUpStatusLine(WindowState& state);
 

@@ -17,9 +17,10 @@ OwnedFont createUiFont(FontLook look, UINT dpi)
                                  DEFAULT_PITCH | FF_DONTCARE, fonts::face));
 }
 
-OwnedIcon programIcon(UINT dpi)
+// The icon's own image of that size for the DPI, not another size shrunk.
+OwnedIcon programIcon(int sizeMetric, UINT dpi)
 {
-    const int size = GetSystemMetricsForDpi(SM_CXICON, dpi);
+    const int size = GetSystemMetricsForDpi(sizeMetric, dpi);
     return OwnedIcon(static_cast<HICON>(
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
 }
@@ -80,7 +81,8 @@ void giveControlsTheirFonts(const WindowState& state)
         {state.titleLabel, state.titleFont.get()},        {state.subtitleLabel, state.subtitleFont.get()},
         {state.recommendedCheck, state.bodyFont.get()},   {state.moreAppsButton, state.buttonFont.get()},
         {state.refreshButton, state.buttonFont.get()},    {state.applyButton, state.buttonFont.get()},
-        {state.searchEdit, state.bodyFont.get()},         {state.appList, state.bodyFont.get()},
+        {state.searchEdit, state.bodyFont.get()},         {state.emptyListText, state.bodyFont.get()},
+        {state.appList, state.bodyFont.get()},
         {state.statusLabel, state.statusFont.get()},      {state.closeButton, state.buttonFont.get()},
     };
     for (const auto& [control, font] : fontOf) {
@@ -90,12 +92,11 @@ void giveControlsTheirFonts(const WindowState& state)
 
 void giveWindowItsIcons(WindowState& state)
 {
-    // The small icon is the large image, drawn down to the caption's size, as
-    // the class's one icon is: at 96 DPI the caption is as it was before the
-    // window followed the DPI. The window lets go of the old icons before
-    // they are destroyed.
-    OwnedIcon smallIcon = programIcon(state.dpi);
-    OwnedIcon largeIcon = programIcon(state.dpi);
+    // The caption and the taskbar each get the image drawn for their size at
+    // the window's DPI. The window lets go of the old icons before they are
+    // destroyed.
+    OwnedIcon smallIcon = programIcon(SM_CXSMICON, state.dpi);
+    OwnedIcon largeIcon = programIcon(SM_CXICON, state.dpi);
     SendMessageW(state.window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon.get()));
     SendMessageW(state.window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon.get()));
     state.smallIcon = std::move(smallIcon);
@@ -116,6 +117,7 @@ void layOutWindow(WindowState& state)
         {state.refreshButton, scaled(layout::refreshButton, dpi)},
         {state.applyButton, scaled(layout::applyButton, dpi)},
         {state.searchEdit, scaled(layout::searchEdit, dpi)},
+        {state.emptyListText, scaled(layout::emptyListText, dpi)},
         {state.appList, shortenedBy(scaled(layout::appList, dpi), shortening)},
         {state.closeButton, movedUpBy(scaled(layout::closeButton, dpi), shortening)},
         {state.statusLabel, state.expanded ? movedUpBy(scaled(layout::expandedStatusLabel, dpi), shortening)

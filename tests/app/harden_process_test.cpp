@@ -60,12 +60,6 @@ fs::path moduleFile(HMODULE module)
     return fs::path(std::wstring(path, GetModuleFileNameW(module, path, MAX_PATH)));
 }
 
-fs::path systemDirectory()
-{
-    wchar_t path[MAX_PATH] = {};
-    return fs::path(std::wstring(path, GetSystemDirectoryW(path, MAX_PATH)));
-}
-
 // The setting cannot be undone: the rest of this test process runs with it,
 // as the program does.
 TEST(HardenProcess, LoadsByNameOnlyFromTheSystemDirectoryAndAsksToEndOnHeapCorruption)
@@ -89,10 +83,12 @@ TEST(HardenProcess, LoadsByNameOnlyFromTheSystemDirectoryAndAsksToEndOnHeapCorru
     const DWORD error = GetLastError();
     EXPECT_EQ(after, nullptr) << moduleFile(after.get());
     EXPECT_EQ(error, static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
-    // The system's own DLLs still load by name, from the system directory.
+    // The system's own DLLs still load by name, from the system directory,
+    // where kernel32.dll is.
     const OwnedModule system(LoadLibraryW(L"version.dll"));
     ASSERT_NE(system, nullptr);
-    EXPECT_TRUE(fs::equivalent(moduleFile(system.get()).parent_path(), systemDirectory()));
+    EXPECT_TRUE(fs::equivalent(moduleFile(system.get()).parent_path(),
+                               moduleFile(GetModuleHandleW(L"kernel32.dll")).parent_path()));
 
     ASSERT_EQ(heapSettings.size(), 1u);
     EXPECT_EQ(heapSettings[0].heap, nullptr);

@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "model/resource_ids.h"
 
 #include "support/catalog_fixture.h"
 
@@ -90,6 +91,26 @@ TEST_F(MainWindow, WmCloseEndsTheProgramWithExitCodeZero)
     EXPECT_EQ(runProgram(GetModuleHandleW(nullptr), SW_SHOWNORMAL), 0);
 }
 
+TEST_F(MainWindow, TheWindowIsShownAndPaintedSayingItReadsBeforeTheFirstLoadAsksTheSystem)
+{
+    unregisterMainWindowClass();
+    static bool shown = false;
+    static bool painted = false;
+    static std::wstring status;
+    fake().whileBusy = [] {
+        HWND window = FindWindowW(mainWindowClassName, nullptr);
+        const WindowState* state = windowStateOf(window);
+        shown = IsWindowVisible(window);
+        painted = state && !GetUpdateRect(window, nullptr, FALSE) && !GetUpdateRect(state->statusLabel, nullptr, FALSE);
+        status = state ? windowText(state->statusLabel) : L"";
+    };
+    OnMainWindowCreated close([](HWND window) { PostMessageW(window, WM_CLOSE, 0, 0); });
+    EXPECT_EQ(runProgram(GetModuleHandleW(nullptr), SW_SHOWNORMAL), 0);
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(painted);
+    EXPECT_EQ(status, texts::loading);
+}
+
 TEST_F(MainWindow, ExitCodeIsOneWhenTheClassCannotBeRegistered)
 {
     unregisterMainWindowClass();
@@ -115,7 +136,23 @@ TEST_F(MainWindow, ClassCarriesTheIconArrowCursorAndNoRedrawStyles)
     ASSERT_TRUE(GetClassInfoExW(GetModuleHandleW(nullptr), mainWindowClassName, &windowClass));
     EXPECT_EQ(windowClass.style, 0u);
     EXPECT_NE(windowClass.hIcon, nullptr);
-    EXPECT_EQ(windowClass.hIcon, windowClass.hIconSm);
+    ICONINFO small = {};
+    ASSERT_TRUE(GetIconInfo(windowClass.hIconSm, &small));
+    BITMAP image = {};
+    GetObjectW(small.hbmColor, sizeof(image), &image);
+    DeleteObject(small.hbmColor);
+    DeleteObject(small.hbmMask);
+    EXPECT_EQ(image.bmWidth, GetSystemMetrics(SM_CXSMICON));
+    EXPECT_EQ(image.bmHeight, GetSystemMetrics(SM_CYSMICON));
+    // An image of its own for every size Windows asks for at 100 to 250 %.
+    HRSRC group = FindResourceW(nullptr, MAKEINTRESOURCEW(IDI_APP), RT_GROUP_ICON);
+    ASSERT_NE(group, nullptr);
+    const auto* directory = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, group)));
+    std::vector<int> sizes;
+    for (int i = 0; i < directory[4]; ++i) {
+        sizes.push_back(directory[6 + 14 * i] == 0 ? 256 : directory[6 + 14 * i]);
+    }
+    EXPECT_EQ(sizes, (std::vector<int>{16, 20, 24, 32, 40, 48, 256}));
     EXPECT_EQ(windowClass.hCursor, LoadCursorW(nullptr, IDC_ARROW));
     EXPECT_EQ(windowClass.hbrBackground, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
     EXPECT_EQ(windowClass.lpfnWndProc, &mainWindowProc);

@@ -124,6 +124,43 @@ TEST_F(SearchFilter, TicksSurviveFilteringAndShowAgain)
     EXPECT_EQ(rows(window), (std::vector<std::wstring>{L"Mail [x]", L"Photos [x]", L"Zune", L"计算器"}));
 }
 
+// The ticked-only filter works with the search; an app unticked under it
+// stays listed until the list is rebuilt. An expanded list left empty by
+// either says so, and a screen reader hears it; a compact window or an
+// unfiltered list does not.
+TEST_F(SearchFilter, TickedOnlyFilterAndTheTextOfAnEmptyResult)
+{
+    TestWindow& window = openCatalog();
+    window.command(moreAppsButtonId);
+    const auto emptyTextShown = [&] { return (GetWindowLongPtrW(state().emptyListText, GWL_STYLE) & WS_VISIBLE) != 0; };
+    EXPECT_EQ(windowText(state().emptyListText), texts::noMatchingApps);
+
+    window.command(showOnlyTickedId, 0);
+    EXPECT_EQ(rows(window), (std::vector<std::wstring>{L"Photos [x]"}));
+    window.setRowChecked(0, false);
+    EXPECT_EQ(rows(window), (std::vector<std::wstring>{L"Photos"})) << "kept until the next search";
+    EXPECT_FALSE(emptyTextShown());
+    accessibility().events.clear();
+    window.setSearchText(L"photos");
+    EXPECT_TRUE(rows(window).empty());
+    EXPECT_TRUE(emptyTextShown());
+    ASSERT_EQ(accessibility().events.size(), 1u);
+    EXPECT_EQ(accessibility().events[0].event, static_cast<DWORD>(EVENT_OBJECT_LIVEREGIONCHANGED));
+    EXPECT_EQ(accessibility().events[0].window, state().emptyListText);
+
+    window.command(showOnlyTickedId, 0);
+    EXPECT_EQ(rows(window), (std::vector<std::wstring>{L"Photos"}));
+    EXPECT_FALSE(emptyTextShown());
+    window.setSearchText(L"no such app");
+    EXPECT_TRUE(emptyTextShown());
+    window.command(moreAppsButtonId);
+    EXPECT_FALSE(emptyTextShown()) << "compact";
+    window.command(moreAppsButtonId);
+    EXPECT_TRUE(emptyTextShown());
+    window.setSearchText(L"");
+    EXPECT_FALSE(emptyTextShown());
+}
+
 TEST_F(SearchFilter, ListIsRebuiltWhileTheWindowIsCompact)
 {
     TestWindow& window = openCatalog();
@@ -148,6 +185,63 @@ TEST_F(SearchFilter, RebuildingTheListChangesNoExemption)
     EXPECT_EQ(after, before);
     EXPECT_FALSE(state().populating);
     EXPECT_EQ(status(), loadedStatus(5));
+}
+
+// Rows are positions in a virtual list: focus and selection follow their app.
+TEST_F(SearchFilter, FocusAndSelectionStayWithTheirAppWhileASearchShowsIt)
+{
+    TestWindow& window = openCatalog();
+    HWND list = state().appList;
+    const auto rowWith = [&](UINT flag) {
+        return static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), flag));
+    };
+    LVITEMW item = {};
+    item.stateMask = item.state = LVIS_FOCUSED | LVIS_SELECTED;
+    SendMessageW(list, LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&item));  // Zune
+
+    window.setSearchText(L"zune");
+    ASSERT_EQ(rows(window), (std::vector<std::wstring>{L"Zune"}));
+    EXPECT_EQ(rowWith(LVNI_FOCUSED), 0);
+    EXPECT_EQ(rowWith(LVNI_SELECTED), 0);
+    window.setSearchText(L"");
+    EXPECT_EQ(rowWith(LVNI_FOCUSED), 2);
+    EXPECT_EQ(rowWith(LVNI_SELECTED), 2);
+    window.setSearchText(L"photos");
+    EXPECT_EQ(rowWith(LVNI_FOCUSED), -1) << "Zune is no longer shown";
+    EXPECT_EQ(rowWith(LVNI_SELECTED), -1);
+    EXPECT_EQ(SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0), 0);
+}
+
+// Typing a name's first letters in the list moves to it, as in a list that
+// keeps its rows: from the row after the focused one, round to the top.
+TEST_F(SearchFilter, TypingTheFirstLettersOfANameSelectsItsRow)
+{
+    openCatalog();
+    HWND list = state().appList;
+    SendMessageW(list, WM_CHAR, L'z', 1);
+    EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED | LVNI_SELECTED), 2);
+
+    WindowState listed;
+    for (const wchar_t* name : {L"Mail", L"Maps", L"Photos", L"mahjong", L"Ma"}) {
+        listed.apps.emplace_back().displayName = name;
+    }
+    listed.visibleRows = {0, 1, 2, 3};  // "Ma" is not shown
+    const struct {
+        const wchar_t* text;
+        int start;
+        bool wholeName;
+        bool wrap;
+        int row;
+    } cases[] = {
+        {L"ma", 0, false, true, 0},  {L"ma", 1, false, true, 1},  {L"MA", 2, false, true, 3},
+        {L"map", 2, false, true, 1}, {L"map", 2, false, false, -1}, {L"ma", 0, true, true, -1},
+        {L"maps", 3, true, true, 1}, {L"x", 0, false, true, -1},    {L"", 0, false, true, -1},
+        {L"ph", 99, false, true, 2},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(findListedRow(listed, c.text, c.start, c.wholeName, c.wrap), c.row)
+            << testing::PrintToString(std::wstring(c.text)) << " from " << c.start;
+    }
 }
 
 } // namespace

@@ -55,6 +55,8 @@ TEST_F(RoundTrip, NamesARefusedAppTicksTheNextAndLeavesTheListAsItWas)
 
     EXPECT_EQ(run(), passed);
     EXPECT_TRUE(reportSays("CheckNetIsolation against the program's read: as expected, 2 SIDs"));
+    EXPECT_TRUE(reportSays("load: AppContainers enumerated: 4, in the program's list: 4"));
+    EXPECT_TRUE(reportSays("load: loadCatalog, median of 5: "));
     EXPECT_TRUE(reportSays("try: Spotify Music"));
     EXPECT_TRUE(reportSays("refused by the system"));
     EXPECT_TRUE(reportSays("try: Telegram Desktop"));

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # The release command, run twice on the same commit from folders of different
-# paths and at different times, writes the same bytes; its checksums verify;
-# its zip holds exactly the program and the notes; its program carries no
-# debug sections, no build folder and the version of project(). Run a third
+# paths, at different times and under different umasks, time zones and
+# locales, writes the same bytes; its checksums verify;
+# its zip holds exactly the program and the notes; its Scoop and winget
+# manifests name the version and the zip's hash; its program carries no
+# debug sections, no build folder, the version of project() and all five
+# mitigations that scripts/check_pe.py checks. Run a third
 # time with a throwaway certificate, it signs the program before zipping and
 # summing, and osslsigncode verifies the signature.
 #
@@ -58,14 +61,33 @@ assert text.count("\n") > 10 and text.count("\n") == text.count("\r\n"), "notes 
 zip_name = sys.argv[1].rsplit("/", 1)[1]
 assert "Get-FileHash .\\" + zip_name in text and "@RELEASE_ZIP@" not in text, "notes do not name the zip"
 EOF
+    /usr/bin/python3 - "$distDir" "$zipName" "$version" <<'EOF' || fail "package manifests in $distDir"
+import hashlib, json, re, sys
+dist, zip_name, version = sys.argv[1:]
+digest = hashlib.sha256(open(dist + "/" + zip_name, "rb").read()).hexdigest()
+address = "/releases/download/v%s/%s" % (version, zip_name)
+scoop = json.load(open(dist + "/orva-loopback.json", encoding="utf-8"))
+assert scoop["version"] == version, scoop["version"]
+download = scoop["architecture"]["64bit"]
+assert download["hash"] == digest and download["url"].endswith(address), download
+winget = {kind: open("%s/Orva.OrvaLoopback%s.yaml" % (dist, kind), encoding="utf-8").read()
+          for kind in ("", ".installer", ".locale.zh-CN")}
+for kind, text in winget.items():
+    assert re.search(r"^PackageVersion: %s$" % re.escape(version), text, re.M), kind
+installer = winget[".installer"]
+assert re.search(r"^    InstallerSha256: %s$" % digest.upper(), installer, re.M), "installer hash"
+assert re.search(r"^    InstallerUrl: https://\S+%s$" % re.escape(address), installer, re.M), "installer address"
+assert "RelativeFilePath: OrvaLoopback.exe" in installer and "NestedInstallerType: portable" in installer
+EOF
 }
 
 buildA=$scratch/a
 buildB=$scratch/second/folder/at/another/depth
 release "$buildA" "$buildA/dist"
-release "$buildB" "$scratch/dist-b"
+# The second also under another umask, time zone and locale.
+(umask 0077 && release "$buildB" "$scratch/dist-b" TZ=Pacific/Kiritimati LC_ALL=POSIX)
 
-for file in OrvaLoopback.exe "$zipName" SHA256SUMS; do
+for file in OrvaLoopback.exe "$zipName" SHA256SUMS orva-loopback.json Orva.OrvaLoopback.installer.yaml; do
     cmp "$buildA/dist/$file" "$scratch/dist-b/$file" || fail "$file differs between two builds of $commit"
 done
 checkPackage "$buildA/dist"
@@ -77,6 +99,7 @@ fi
 if grep -a -o -e "$scratch" -e orva-release-test "$program" | head -n 3 | grep .; then
     fail "the program names its build folder"
 fi
+/usr/bin/python3 "$root/scripts/check_pe.py" "$program" || fail "the program lacks a mitigation"
 /usr/bin/python3 - "$program" "$version" <<'EOF' || fail "the version resource is not $version"
 import struct, sys
 data = open(sys.argv[1], "rb").read()

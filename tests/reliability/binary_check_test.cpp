@@ -273,7 +273,7 @@ std::string attribute(const std::string& attributes, const std::string& name)
     return {};
 }
 
-TEST_F(Binary, ManifestAsksForAdministratorAndCommonControls6)
+TEST_F(Binary, ManifestAsksForAdministratorAndCommonControls6AndNamesWindows10)
 {
     HMODULE module = LoadLibraryExW(programPath, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(module, nullptr);
@@ -303,6 +303,11 @@ TEST_F(Binary, ManifestAsksForAdministratorAndCommonControls6)
         }
     }
     EXPECT_TRUE(commonControls) << manifest;
+
+    // Windows 10 and 11 share one id; an id Windows does not know says nothing.
+    const auto systems = elements(manifest, "supportedOS");
+    ASSERT_EQ(systems.size(), 1u) << manifest;
+    EXPECT_EQ(lowerCase(attribute(systems[0].second, "Id")), "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}");
 }
 
 } // namespace

@@ -309,7 +309,14 @@ void GeneratedSessions::runSeed(std::uint64_t seed)
             const bool checked = !window.rowChecked(row);
             SCOPED_TRACE("row " + std::to_string(row) + (checked ? " ticked" : " unticked"));
             const std::wstring sid = sidOfRow(s, model, row);
-            window.setRowChecked(row, checked);
+            // Each of the user's routes in turn; the list keeps no check marks.
+            if (step % 3 == 0) {
+                window.setRowChecked(row, checked);
+            } else if (step % 3 == 1) {
+                ASSERT_TRUE(window.clickRowCheckBox(row));
+            } else {
+                window.pressSpaceOnRow(row);
+            }
             model.catalog.entries.at(sid).exempt = checked;
             model.status = model.tickStatus();
             break;

@@ -1,4 +1,4 @@
-#include "reliability/allocation_count.h"
+#include "support/allocation_count.h"
 #include "support/catalog_fixture.h"
 #include "support/dib_canvas.h"
 

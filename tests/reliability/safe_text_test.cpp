@@ -2,48 +2,13 @@
 #include "store/error_text.h"
 #include "support/catalog_fixture.h"
 #include "support/dib_canvas.h"
+#include "support/draw_text_recorder.h"
 
 #include <commctrl.h>
 
 #include <set>
 
 namespace {
-
-// The program's DrawTextW calls, recorded while an instance lives.
-class DrawTextRecorder {
-public:
-    struct Call {
-        std::wstring text;
-        UINT format;
-    };
-
-    DrawTextRecorder()
-    {
-        calls_ = &calls;
-        real_ = reinterpret_cast<decltype(&DrawTextW)>(
-            redirectImport("user32.dll", "DrawTextW", reinterpret_cast<void*>(&record)));
-    }
-    DrawTextRecorder(const DrawTextRecorder&) = delete;
-    DrawTextRecorder& operator=(const DrawTextRecorder&) = delete;
-    ~DrawTextRecorder()
-    {
-        redirectImport("user32.dll", "DrawTextW", reinterpret_cast<void*>(real_));
-        calls_ = nullptr;
-    }
-
-    std::vector<Call> calls;
-
-private:
-    static int WINAPI record(HDC context, LPCWSTR text, int count, LPRECT rect, UINT format)
-    {
-        calls_->push_back(
-            Call{count < 0 ? std::wstring(text) : std::wstring(text, static_cast<std::size_t>(count)), format});
-        return real_(context, text, count, rect, format);
-    }
-
-    static inline std::vector<Call>* calls_ = nullptr;
-    static inline decltype(&DrawTextW) real_ = nullptr;
-};
 
 int textWidth(HFONT font, const std::wstring& text)
 {

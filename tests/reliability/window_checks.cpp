@@ -80,9 +80,9 @@ void expectSameSequence(const char* what, const std::vector<Item>& before, const
         ADD_FAILURE() << what << ": " << before.size() << " before, " << after.size() << " after";
         return;
     }
-    if (const auto i = firstWhere(before.size(), [&](std::size_t i) { return !(before[i] == after[i]); })) {
-        ADD_FAILURE() << what << " differ at " << *i << ": " << describe(before[*i]) << " became "
-                      << describe(after[*i]);
+    if (const auto found = firstWhere(before.size(), [&](std::size_t i) { return !(before[i] == after[i]); })) {
+        ADD_FAILURE() << what << " differ at " << *found << ": " << describe(before[*found]) << " became "
+                      << describe(after[*found]);
     }
 }
 
@@ -139,22 +139,22 @@ void expectWindowInvariants(const TestWindow& window)
     const WindowState& state = window.state();
     const std::vector<AppEntry>& apps = state.apps;
     std::set<std::wstring> sids;
-    if (const auto i = firstWhere(apps.size(), [&](std::size_t i) {
+    if (const auto found = firstWhere(apps.size(), [&](std::size_t i) {
             return apps[i].sidString.empty() || !sids.insert(apps[i].sidString).second;
         })) {
-        ADD_FAILURE() << "entry " << *i << " has an empty or repeated SID " << brief(apps[*i].sidString);
+        ADD_FAILURE() << "entry " << *found << " has an empty or repeated SID " << brief(apps[*found].sidString);
     }
-    if (const auto i = firstWhere(apps.size(), [&](std::size_t i) {
+    if (const auto found = firstWhere(apps.size(), [&](std::size_t i) {
             return i > 0 && displayKey(apps[i].displayName) < displayKey(apps[i - 1].displayName);
         })) {
-        ADD_FAILURE() << "out of display order at entry " << *i << ": " << brief(apps[*i - 1].displayName) << " before "
-                      << brief(apps[*i].displayName);
+        ADD_FAILURE() << "out of display order at entry " << *found << ": " << brief(apps[*found - 1].displayName)
+                      << " before " << brief(apps[*found].displayName);
     }
     const std::vector<std::wstring>& preserved = state.preservedSids;
-    if (const auto i = firstWhere(preserved.size(), [&](std::size_t i) {
+    if (const auto found = firstWhere(preserved.size(), [&](std::size_t i) {
             return sids.count(preserved[i]) != 0 || (i > 0 && !(preserved[i - 1] < preserved[i]));
         })) {
-        ADD_FAILURE() << "preserved SID " << *i << " " << brief(preserved[*i])
+        ADD_FAILURE() << "preserved SID " << *found << " " << brief(preserved[*found])
                       << " is listed, repeated or out of order";
     }
 
@@ -179,22 +179,22 @@ void expectWindowInvariants(const TestWindow& window)
 
     ASSERT_EQ(static_cast<std::size_t>(window.rowCount()), state.visibleRows.size());
     const std::vector<std::uint64_t>& rows = state.visibleRows;
-    if (const auto row = firstWhere(rows.size(), [&](std::size_t row) {
+    if (const auto badRow = firstWhere(rows.size(), [&](std::size_t row) {
             return rows[row] >= apps.size() || (row > 0 && rows[row] <= rows[row - 1]) ||
                    static_cast<std::int64_t>(rows[row]) == state.recommendedIndex;
         })) {
-        ADD_FAILURE() << "row " << *row << " maps to entry " << rows[*row]
+        ADD_FAILURE() << "row " << *badRow << " maps to entry " << rows[*badRow]
                       << ": out of range, out of catalog order or bound to the recommended box";
         return;
     }
-    if (const auto row = firstWhere(rows.size(), [&](std::size_t row) {
+    if (const auto badRow = firstWhere(rows.size(), [&](std::size_t row) {
             const AppEntry& entry = apps[rows[row]];
             return fullRowText(state.appList, static_cast<int>(row)) != entry.displayName ||
                 window.rowChecked(static_cast<int>(row)) != entry.exempt;
         })) {
-        const AppEntry& entry = apps[rows[*row]];
-        ADD_FAILURE() << "row " << *row << " shows " << brief(fullRowText(state.appList, static_cast<int>(*row)))
-                      << (window.rowChecked(static_cast<int>(*row)) ? " [x]" : " [ ]") << " for "
+        const AppEntry& entry = apps[rows[*badRow]];
+        ADD_FAILURE() << "row " << *badRow << " shows " << brief(fullRowText(state.appList, static_cast<int>(*badRow)))
+                      << (window.rowChecked(static_cast<int>(*badRow)) ? " [x]" : " [ ]") << " for "
                       << brief(entry.displayName) << (entry.exempt ? " [x]" : " [ ]");
     }
 }

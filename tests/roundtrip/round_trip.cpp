@@ -1,6 +1,7 @@
 #include "round_trip.h"
 
 #include "check_net_isolation_list.h"
+#include "load_figures.h"
 #include "program_save.h"
 #include "system_list.h"
 
@@ -199,7 +200,9 @@ RoundTripExit runRoundTrip(const std::wstring& tool, Report& report)
     }
     report.line(L"CheckNetIsolation: " + tool);
 
+    const double creation = timeNow();
     const TestWindow window;
+    const double firstLoad = millisecondsSince(creation);
     if (!window.window()) {
         report.line(L"the program's main window could not be created");
         return finish(roundTripFailed, report);
@@ -210,6 +213,7 @@ RoundTripExit runRoundTrip(const std::wstring& tool, Report& report)
     if (!loaded) {
         return finish(roundTripFailed, report);
     }
+    reportLoadFigures(state, firstLoad, report);
 
     SidList original;
     if (const DWORD result = readSystemList(original); result != ERROR_SUCCESS) {

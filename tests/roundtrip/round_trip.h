@@ -18,6 +18,7 @@ enum RoundTripExit : int {
 // not exempt, saves, checks with CheckNetIsolation that it alone was added;
 // unticks it, saves, checks that the list is as it was. A container the
 // system refuses is named and the next one tried. The original list is put
-// back on every path. Skipped when there is no CheckNetIsolation or no
-// container to try.
+// back on every path. Before anything is written, the load's figures on this
+// system are reported (load_figures.h). Skipped when there is no
+// CheckNetIsolation or no container to try.
 RoundTripExit runRoundTrip(const std::wstring& tool, Report& report);

@@ -37,7 +37,7 @@ int wmain(int argc, wchar_t** argv)
             return roundTripUsage;
         }
     }
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     Report report(reportFile);
     return runRoundTrip(tool, report);

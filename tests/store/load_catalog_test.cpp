@@ -70,7 +70,7 @@ TEST_F(LoadCatalog, EmptyEnumerationKeepsEveryExemptionAsPreserved)
     expectNothingLeftBehind();
 }
 
-TEST_F(LoadCatalog, FreesAnEnumerationThatReturnedNoArray)
+TEST_F(LoadCatalog, PassesNoNullArrayToTheFreeFunctionWhenTheEnumerationReturnedNone)
 {
     fake().enumerationReturnsNullArray = true;
     fake().configReturnsNullArray = true;
@@ -78,7 +78,7 @@ TEST_F(LoadCatalog, FreesAnEnumerationThatReturnedNoArray)
     open();
 
     EXPECT_TRUE(state().apps.empty());
-    EXPECT_EQ(fake().freeCalls, 1);
+    EXPECT_EQ(fake().freeCalls, 0);
     EXPECT_EQ(status(), loadedStatus(0));
 }
 

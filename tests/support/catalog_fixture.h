@@ -61,6 +61,7 @@ protected:
         EXPECT_TRUE(fake().liveEnumerations.empty()) << "enumeration not freed";
         EXPECT_EQ(fake().freeOfUnknownArray, 0);
         EXPECT_TRUE(spy().liveConversions.empty()) << "SID conversion buffer not released with LocalFree";
+        EXPECT_FALSE(spy().overflowed()) << "more addresses than the platform spy holds";
     }
 
     std::unique_ptr<TestWindow> window_;

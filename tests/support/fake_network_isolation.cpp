@@ -1,6 +1,7 @@
 #include "support/fake_network_isolation.h"
 
 #include "store/loopback_api.h"
+#include "support/platform_spy.h"
 
 #include <algorithm>
 #include <cstring>
@@ -89,6 +90,7 @@ DWORD WINAPI fakeGetConfig(DWORD* count, SID_AND_ATTRIBUTES** sids)
     auto* records = static_cast<SID_AND_ATTRIBUTES*>(
         HeapAlloc(heap, HEAP_ZERO_MEMORY, sizeof(SID_AND_ATTRIBUTES) * (fake.configuredSids.size() + 1)));
     fake.configBlocks.push_back(records);
+    watchHeapBlock(records);
     for (std::size_t i = 0; i < fake.configuredSids.size(); ++i) {
         const std::vector<BYTE> bytes = sidBytesOf(fake.configuredSids[i]);
         if (fake.configuredSids[i].kind == FakeSid::Kind::none || bytes.empty()) {
@@ -98,6 +100,7 @@ DWORD WINAPI fakeGetConfig(DWORD* count, SID_AND_ATTRIBUTES** sids)
         std::memcpy(sid, bytes.data(), bytes.size());
         records[i].Sid = sid;
         fake.configBlocks.push_back(sid);
+        watchHeapBlock(sid);
     }
     *count = static_cast<DWORD>(fake.configuredSids.size());
     *sids = records;
@@ -107,6 +110,9 @@ DWORD WINAPI fakeGetConfig(DWORD* count, SID_AND_ATTRIBUTES** sids)
 DWORD WINAPI fakeEnum(DWORD flags, DWORD* count, INET_FIREWALL_APP_CONTAINER** records)
 {
     ++fake.enumCalls;
+    if (fake.whileBusy) {
+        fake.whileBusy();
+    }
     *count = 0;
     *records = nullptr;
     if (flags != 0 || fake.enumResult != ERROR_SUCCESS) {
@@ -150,9 +156,7 @@ DWORD WINAPI fakeFree(INET_FIREWALL_APP_CONTAINER* records)
     const auto found = std::find_if(enumerations.begin(), enumerations.end(),
                                     [records](const EnumerationStorage* storage) { return storage->records == records; });
     if (found == enumerations.end()) {
-        if (records) {
-            ++fake.freeOfUnknownArray;
-        }
+        ++fake.freeOfUnknownArray;
         return ERROR_SUCCESS;
     }
     fake.liveEnumerations.erase(records);
@@ -164,6 +168,9 @@ DWORD WINAPI fakeFree(INET_FIREWALL_APP_CONTAINER* records)
 
 DWORD WINAPI fakeSetConfig(DWORD count, SID_AND_ATTRIBUTES* sids)
 {
+    if (fake.whileBusy) {
+        fake.whileBusy();
+    }
     WrittenList written;
     written.count = count;
     written.arrayWasNull = sids == nullptr;

@@ -2,6 +2,7 @@
 
 #include "model/network_isolation.h"
 
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -60,6 +61,9 @@ struct FakeNetworkIsolation {
     DWORD failingWriteResult = ERROR_SUCCESS;
     // Returned by the release, which frees the enumeration all the same.
     DWORD freeResult = ERROR_SUCCESS;
+    // Run as the enumeration and each write begin: a look at the window while
+    // the system works.
+    std::function<void()> whileBusy;
 
     int getConfigCalls = 0;
     int enumCalls = 0;
@@ -70,6 +74,7 @@ struct FakeNetworkIsolation {
     // (checked against the HeapFree calls the platform spy records).
     std::vector<void*> configBlocks;
     std::set<INET_FIREWALL_APP_CONTAINER*> liveEnumerations;
+    // Releases of an array it never handed out, a null one included.
     int freeOfUnknownArray = 0;
 };
 

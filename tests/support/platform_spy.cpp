@@ -52,7 +52,9 @@ BOOL WINAPI spyDeleteObject(HGDIOBJ object)
 
 BOOL WINAPI spyHeapFree(HANDLE heap, DWORD flags, LPVOID memory)
 {
-    spy.heapFrees.insert(memory);
+    if (spy.watchedHeapBlocks.erase(memory)) {
+        spy.heapFrees.insert(memory);
+    }
     return realHeapFree(heap, flags, memory);
 }
 
@@ -140,11 +142,22 @@ PlatformSpy& resetPlatformSpy()
     redirect("gdi32.dll", "CreatePen", realCreatePen, &spyCreatePen);
     redirect("gdi32.dll", "CreateFontW", realCreateFont, &spyCreateFont);
     redirect("gdi32.dll", "DeleteObject", realDeleteObject, &spyDeleteObject);
-    spy = PlatformSpy{};
+    spy.heapFrees.clear();
+    spy.watchedHeapBlocks.clear();
+    spy.liveConversions.clear();
+    spy.liveGdiObjects.clear();
+    spy.gdiObjectsCreated = spy.sidToStringCalls = spy.stringToSidCalls = 0;
+    spy.failSidToStringCall = spy.failStringToSidCall = 0;
     return spy;
 }
 
 PlatformSpy& platformSpy()
 {
     return spy;
+}
+
+void watchHeapBlock(void* block)
+{
+    spy.watchedHeapBlocks.insert(block);
+    spy.heapFrees.erase(block);
 }

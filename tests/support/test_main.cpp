@@ -8,7 +8,7 @@
 int main(int argc, char** argv)
 {
     exitOnCrash();
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

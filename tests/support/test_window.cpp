@@ -15,6 +15,7 @@ TestWindow::TestWindow()
     }
     window_ = createMainWindow(GetModuleHandleW(nullptr));
     EXPECT_NE(window_, nullptr);
+    showAndLoad(window_, SW_HIDE);
 }
 
 TestWindow::~TestWindow()
@@ -51,6 +52,38 @@ void TestWindow::setRowChecked(int row, bool checked) const
     item.stateMask = LVIS_STATEIMAGEMASK;
     item.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
     SendMessageW(state().appList, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+bool TestWindow::clickRowCheckBox(int row) const
+{
+    HWND list = state().appList;
+    SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    RECT bounds = {};
+    bounds.left = LVIR_BOUNDS;
+    SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds));
+    for (int x = bounds.left; x < bounds.right; ++x) {
+        LVHITTESTINFO hit = {};
+        hit.pt = {x, (bounds.top + bounds.bottom) / 2};
+        if (SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) == row &&
+            (hit.flags & LVHT_ONITEMSTATEICON)) {
+            SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(hit.pt.x, hit.pt.y));
+            SendMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(hit.pt.x, hit.pt.y));
+            return true;
+        }
+    }
+    return false;
+}
+
+void TestWindow::pressSpaceOnRow(int row) const
+{
+    HWND list = state().appList;
+    SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    LVITEMW focus = {};
+    focus.stateMask = LVIS_FOCUSED;
+    focus.state = LVIS_FOCUSED;
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&focus));
+    SendMessageW(list, WM_KEYDOWN, VK_SPACE, 0);
+    SendMessageW(list, WM_KEYUP, VK_SPACE, 0);
 }
 
 bool TestWindow::rowChecked(int row) const

@@ -6,7 +6,8 @@
 #include <string>
 
 // A real main window, created hidden in the test process with the program's
-// own class and window procedure. Destroyed when the owner goes.
+// own class and window procedure, and loaded as at start-up. Destroyed when
+// the owner goes.
 class TestWindow {
 public:
     TestWindow();
@@ -22,6 +23,11 @@ public:
     void setSearchText(const std::wstring& text) const;
     // Ticks or unticks a list row through the list view itself.
     void setRowChecked(int row, bool checked) const;
+    // The user's own routes to a tick: a click on the row's check box (false
+    // when no box is found there), and Space with the row focused. The list
+    // scrolls the row into view first.
+    bool clickRowCheckBox(int row) const;
+    void pressSpaceOnRow(int row) const;
     bool rowChecked(int row) const;
     int rowCount() const;
     std::wstring rowText(int row) const;

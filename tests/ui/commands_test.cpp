@@ -8,6 +8,7 @@
 
 #include <commctrl.h>
 
+#include <functional>
 #include <thread>
 
 namespace {
@@ -91,6 +92,42 @@ TEST_F(Commands, TickingARowThroughTheListChangesOnlyThatEntry)
     window.setRowChecked(1, false);
     EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false}));
     EXPECT_EQ(status(), loadedStatus(3)) << "the ticks cancel out";
+}
+
+// The list keeps no check marks: each route reaches the entry once, and only
+// the entries the search shows.
+TEST_F(Commands, EveryRouteOfATickChangesExactlyTheShownEntriesOnce)
+{
+    TestWindow& window = openCatalog();
+    window.setSearchText(L"beta");
+    ASSERT_EQ(window.rowCount(), 1);
+    const std::pair<const char*, std::function<void()>> routes[] = {
+        {"click on the check box", [&] { EXPECT_TRUE(window.clickRowCheckBox(0)); }},
+        {"Space on the focused row", [&] { window.pressSpaceOnRow(0); }},
+        {"LVM_SETITEMSTATE", [&] { window.setRowChecked(0, !window.rowChecked(0)); }},
+        {"LVM_SETITEMSTATE for row -1", [&] {
+             LVITEMW item = {};
+             item.stateMask = LVIS_STATEIMAGEMASK;
+             item.state = INDEXTOSTATEIMAGEMASK(window.rowChecked(0) ? 1 : 2);
+             SendMessageW(state().appList, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+         }},
+        {"tick or untick all shown", [&] { window.command(window.rowChecked(0) ? untickAllShownId : tickAllShownId, 0); }},
+    };
+    for (const auto& [name, route] : routes) {
+        route();
+        EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, true, false})) << name;
+        EXPECT_TRUE(window.rowChecked(0)) << name;
+        EXPECT_EQ(status(), texts::settingsChanged) << name;
+        route();
+        EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false})) << name;
+        EXPECT_EQ(status(), loadedStatus(3)) << name;
+    }
+    EXPECT_FALSE(window.clickRowCheckBox(1)) << "no row, no box";
+    window.setRowChecked(1, true);
+    SendMessageW(state().appList, WM_VSCROLL, SB_PAGEDOWN, 0);
+    window.setSearchText(L"");
+    EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false}));
+    EXPECT_EQ(status(), loadedStatus(3));
 }
 
 TEST_F(Commands, SelectionAndFocusChangesAreIgnored)
@@ -290,6 +327,42 @@ TEST_F(Commands, RefreshReloadsAndApplySaves)
     EXPECT_EQ(fake().enumCalls, 2);
 }
 
+// Windows' static control, unlike Wine's, paints a new text only when
+// WM_PAINT comes: the line below invalidates as Windows' does and records
+// what each WM_PAINT finds, so that a text left to the message loop, which a
+// load or a save holds up, is seen unpainted.
+WNDPROC statusLineProcedure = nullptr;
+std::wstring paintedStatus;
+LRESULT CALLBACK paintLikeWindows(HWND line, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_PAINT) {
+        paintedStatus = windowText(line);
+    }
+    const LRESULT result = CallWindowProcW(statusLineProcedure, line, message, wParam, lParam);
+    if (message == WM_SETTEXT) {
+        InvalidateRect(line, nullptr, TRUE);
+    }
+    return result;
+}
+
+TEST_F(Commands, TheProgressTextIsPaintedBeforeTheSystemIsAskedToLoadOrSave)
+{
+    TestWindow& window = openCatalog();
+    ShowWindow(window.window(), SW_SHOWNOACTIVATE);
+    statusLineProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(state().statusLabel, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&paintLikeWindows)));
+    UpdateWindow(window.window());
+    std::vector<std::wstring> seen;
+    fake().whileBusy = [&] { seen.push_back(paintedStatus); };
+
+    window.command(refreshButtonId);
+    window.setRowChecked(0, true);
+    window.command(applyButtonId);
+
+    EXPECT_EQ(seen, (std::vector<std::wstring>{texts::loading, texts::saving}));
+    fake().whileBusy = nullptr;
+}
+
 // Catalog order after the refresh: Alpha, ChatGPT (recommended), Delta.
 TEST_F(Commands, RefreshKeepsUnsavedTicksAndDropsThoseOfAppsGone)
 {
@@ -400,11 +473,13 @@ TEST_F(Commands, OnlyTheUsersOwnCloseAsks)
     EXPECT_TRUE(fake().writes.empty());
 }
 
-// Shows the window and makes it the active one, as a user's click would.
+// Shows the window and hands it the activation a user's click would give,
+// as the message the window answers: a hosted runner's desktop may keep the
+// foreground for another process and refuse SetForegroundWindow.
 void activate(HWND window)
 {
     ShowWindow(window, SW_SHOW);
-    SetForegroundWindow(window);
+    SendMessageW(window, WM_ACTIVATE, WA_CLICKACTIVE, 0);
     pumpMessages();
 }
 
@@ -588,16 +663,35 @@ TEST_F(Commands, UntickingAllShownRowsThenApplyingKeepsOnlyWhatTheWindowDoesNotS
     EXPECT_EQ(fake().writes.back().texts(), (std::vector<std::wstring>{appContainerSid(77), appContainerSid(1)}));
 }
 
-TEST_F(Commands, BothMenuItemsAreGreyedWhileTheListShowsNoRows)
+// Each item counts the shown apps it would change and is greyed at none.
+TEST_F(Commands, MenuItemsCountTheShownAppsTheyWouldChange)
 {
     TestWindow& window = openCatalog();
-    for (const bool empty : {false, true}) {
-        window.setSearchText(empty ? L"no such app" : L"");
+    const struct {
+        const wchar_t* search;
+        bool tickFirstRow;
+        const wchar_t* tickItem;
+        const wchar_t* untickItem;
+    } cases[] = {
+        {L"", false, L"勾选全部显示的应用（2 个）", L"取消勾选全部显示的应用（0 个）"},
+        {L"", true, L"勾选全部显示的应用（1 个）", L"取消勾选全部显示的应用（1 个）"},
+        {L"Alpha", false, L"勾选全部显示的应用（0 个）", L"取消勾选全部显示的应用（1 个）"},
+        {L"no such app", false, L"勾选全部显示的应用（0 个）", L"取消勾选全部显示的应用（0 个）"},
+    };
+    for (const auto& test : cases) {
+        window.setSearchText(test.search);
+        if (test.tickFirstRow) {
+            window.setRowChecked(0, true);
+        }
         const OwnedMenu menu = buildListContextMenu(state());
         ASSERT_TRUE(menu);
-        EXPECT_EQ(GetMenuItemCount(menu.get()), 2);
-        for (const int id : {tickAllShownId, untickAllShownId}) {
-            EXPECT_EQ((GetMenuState(menu.get(), static_cast<UINT>(id), MF_BYCOMMAND) & MF_GRAYED) != 0, empty) << id;
+        EXPECT_EQ(GetMenuItemCount(menu.get()), 4) << "the two, a separator and the ticked-only filter";
+        for (const auto& [id, label] : {std::pair{tickAllShownId, test.tickItem}, {untickAllShownId, test.untickItem}}) {
+            wchar_t text[64] = {};
+            GetMenuStringW(menu.get(), static_cast<UINT>(id), text, 64, MF_BYCOMMAND);
+            EXPECT_STREQ(text, label);
+            const bool greyed = (GetMenuState(menu.get(), static_cast<UINT>(id), MF_BYCOMMAND) & MF_GRAYED) != 0;
+            EXPECT_EQ(greyed, std::wstring_view(label).find(L"（0 个）") != std::wstring_view::npos) << id;
         }
     }
     const std::wstring before = status();

@@ -54,7 +54,9 @@ TEST_F(CreateControls, EveryControlHasItsClassTextStyleIdFontAndCreationOrder)
          buttonFont},
         {&WindowState::searchEdit, L"Edit", L"", WS_EX_CLIENTEDGE, 0x50810080, layout::searchEdit, searchEditId,
          bodyFont},
-        {&WindowState::appList, L"SysListView32", L"", WS_EX_CLIENTEDGE, 0x5081000D, layout::appList, appListId,
+        {&WindowState::emptyListText, L"Static", texts::noMatchingApps, 0, 0x40000081, layout::emptyListText,
+         emptyListTextId, bodyFont},
+        {&WindowState::appList, L"SysListView32", L"", WS_EX_CLIENTEDGE, 0x5481100D, layout::appList, appListId,
          bodyFont},
         {&WindowState::statusLabel, L"Static", texts::readConfigFailed + systemText(ERROR_ACCESS_DENIED), 0,
          0x50004380, layout::compactStatusLabel, statusLabelId, statusFont},
@@ -160,6 +162,36 @@ TEST_F(CreateControls, TheStatusLineShowsACutTextWholeInItsTooltip)
     EXPECT_EQ(tip(), L"");
 }
 
+// As where the tooltip class was never registered.
+LRESULT CALLBACK refuseTooltips(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND) {
+        const auto* create = reinterpret_cast<CBT_CREATEWNDW*>(lParam);
+        if (!IS_INTRESOURCE(create->lpcs->lpszClass) && _wcsicmp(create->lpcs->lpszClass, TOOLTIPS_CLASSW) == 0) {
+            return 1;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(CreateControls, TheStatusLineWorksOnWithoutItsTooltip)
+{
+    addApp(1, L"Alpha");
+    HHOOK hook = SetWindowsHookExW(WH_CBT, &refuseTooltips, nullptr, GetCurrentThreadId());
+    TestWindow& window = open();
+    UnhookWindowsHookEx(hook);
+    ASSERT_NE(window.window(), nullptr);
+    EXPECT_EQ(state().statusTip, nullptr);
+    EXPECT_EQ(status(), loadedStatus(1));
+
+    const std::wstring cut(80, L'字');
+    SetWindowTextW(state().statusLabel, cut.c_str());
+    EXPECT_EQ(status(), cut);
+    EXPECT_EQ(accessibility().events.back().text, cut);
+    NMHDR request = {nullptr, 0, static_cast<UINT>(TTN_GETDISPINFOW)};
+    EXPECT_EQ(SendMessageW(state().window, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&request)), 0);
+}
+
 // Names only where no text names the control; the annotations fail here
 // (E_NOTIMPL, as under Wine) and the window was built all the same.
 TEST_F(CreateControls, SearchBoxAndListAreNamedAndTheStatusLineIsAPoliteLiveRegion)
@@ -170,7 +202,7 @@ TEST_F(CreateControls, SearchBoxAndListAreNamedAndTheStatusLineIsAPoliteLiveRegi
     constexpr GUID name = {0x608d3df8, 0x8128, 0x4aa7, {0xa4, 0x28, 0xf5, 0x5e, 0x49, 0x26, 0x72, 0x91}};
     constexpr GUID liveSetting = {0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
     const std::vector<FakeAccessibility::Annotation>& annotations = accessibility().annotations;
-    ASSERT_EQ(annotations.size(), 3u);
+    ASSERT_EQ(annotations.size(), 4u);
     const auto annotationOf = [&](HWND window) {
         const auto found = std::find_if(annotations.begin(), annotations.end(),
                                         [&](const FakeAccessibility::Annotation& each) { return each.window == window; });
@@ -179,6 +211,7 @@ TEST_F(CreateControls, SearchBoxAndListAreNamedAndTheStatusLineIsAPoliteLiveRegi
     const FakeAccessibility::Annotation search = annotationOf(state().searchEdit);
     const FakeAccessibility::Annotation list = annotationOf(state().appList);
     const FakeAccessibility::Annotation statusLine = annotationOf(state().statusLabel);
+    const FakeAccessibility::Annotation emptyListText = annotationOf(state().emptyListText);
     EXPECT_TRUE(IsEqualGUID(search.property, name));
     EXPECT_EQ(search.text, texts::searchCue);
     EXPECT_TRUE(IsEqualGUID(list.property, name));
@@ -186,7 +219,9 @@ TEST_F(CreateControls, SearchBoxAndListAreNamedAndTheStatusLineIsAPoliteLiveRegi
     EXPECT_TRUE(IsEqualGUID(statusLine.property, liveSetting));
     EXPECT_EQ(statusLine.value.vt, VT_I4);
     EXPECT_EQ(statusLine.value.lVal, 1) << "Polite";
-    for (const FakeAccessibility::Annotation& annotation : {search, list, statusLine}) {
+    EXPECT_TRUE(IsEqualGUID(emptyListText.property, liveSetting));
+    EXPECT_EQ(emptyListText.value.lVal, 1) << "Polite";
+    for (const FakeAccessibility::Annotation& annotation : {search, list, statusLine, emptyListText}) {
         EXPECT_EQ(annotation.objectId, static_cast<DWORD>(OBJID_CLIENT));
         EXPECT_EQ(annotation.childId, static_cast<DWORD>(CHILDID_SELF));
     }

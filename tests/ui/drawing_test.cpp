@@ -1,5 +1,6 @@
 #include "support/catalog_fixture.h"
 #include "support/dib_canvas.h"
+#include "support/draw_text_recorder.h"
 
 #include "ui/drawing.h"
 
@@ -61,14 +62,18 @@ protected:
         ASSERT_EQ(drawButtonInto(canvas, button, itemState), TRUE);
     }
 
+    // Pixels away from the label, and the label's colour as the program sets
+    // it: which of its pixels reach that colour is the font rasteriser's.
     void expectButtonLook(HWND button, UINT itemState, Look look, COLORREF surface = background)
     {
         Canvas canvas;
+        DrawTextRecorder label;
         drawButton(canvas, button, itemState);
         EXPECT_EQ(canvas.pixel(0, 25), surface) << itemState;
         EXPECT_EQ(canvas.pixel(1, 25), look.outline) << itemState;
         EXPECT_EQ(canvas.pixel(8, 25), look.fill) << itemState;
-        EXPECT_TRUE(canvas.contains(look.text, RECT{10, 5, 210, 45})) << itemState;
+        ASSERT_EQ(label.calls.size(), 1u) << itemState;
+        EXPECT_EQ(label.calls[0].colour, look.text) << itemState;
     }
 };
 
@@ -154,12 +159,12 @@ TEST_F(Drawing, FocusRectangleLiesFivePixelsInsideWithoutChangingColours)
     drawButton(canvas, state().refreshButton, ODS_FOCUS);
     bool dotted = false;
     for (int y = 10; y < 40; ++y) {
-        dotted = dotted || canvas.pixel(5, y) != 0xFFFFFF;
-        EXPECT_EQ(canvas.pixel(4, y), 0xFFFFFF);
-        EXPECT_EQ(canvas.pixel(6, y), 0xFFFFFF);
+        dotted = dotted || canvas.pixel(5, y) != palette::white;
+        EXPECT_EQ(canvas.pixel(4, y), palette::white);
+        EXPECT_EQ(canvas.pixel(6, y), palette::white);
     }
     EXPECT_TRUE(dotted);
-    EXPECT_EQ(canvas.pixel(1, 25), 0xE1D5CB);
+    EXPECT_EQ(canvas.pixel(1, 25), palette::panelOutline);
 }
 
 TEST_F(Drawing, AmpersandInALabelIsDrawnAsItself)
@@ -177,7 +182,7 @@ TEST_F(Drawing, AmpersandInALabelIsDrawnAsItself)
         int right = 0;
         for (int y = 5; y < 45; ++y) {
             for (int x = 5; x < Canvas::width - 5; ++x) {
-                if (canvas.pixel(x, y) != 0xFFFFFF) {
+                if (canvas.pixel(x, y) != palette::white) {
                     left = std::min(left, x);
                     right = std::max(right, x);
                 }
@@ -323,9 +328,9 @@ TEST_F(Drawing, AThemeSwitchRebuildsTheBrushesAndRepaintsControlsTooWithoutLeaki
             << round;
         EXPECT_EQ(SendMessageW(state().appList, LVM_GETBKCOLOR, 0, 0),
                   on ? fakeSystemColour(COLOR_WINDOW) : palette::white);
-        const std::set<HGDIOBJ> brushes = {state().backgroundBrush.get(), state().fieldBrush.get(),
-                                           state().recommendedCardBrush.get(), state().statusCardBrush.get()};
-        EXPECT_EQ(spy().liveGdiObjects, brushes) << round;
+        const std::set<const void*> brushes = {state().backgroundBrush.get(), state().fieldBrush.get(),
+                                               state().recommendedCardBrush.get(), state().statusCardBrush.get()};
+        EXPECT_EQ(spy().liveGdiObjects.entries(), brushes) << round;
     }
 
     const int created = spy().gdiObjectsCreated;

@@ -19,8 +19,8 @@ struct ListRow {
 };
 std::vector<ListRow> listRows(HANDLE process, HWND list);
 
-// Sets a row's check box the way a click on it does: the program is told
-// through LVN_ITEMCHANGED.
+// Sets a row's check box with LVM_SETITEMSTATE from this process, as a test
+// tool or a screen reader's toggle does.
 bool setRowChecked(HANDLE process, HWND list, int row, bool checked);
 
 // Posted, so that a handler that opens a message box does not block the test.

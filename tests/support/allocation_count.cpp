@@ -1,8 +1,9 @@
-#include "reliability/allocation_count.h"
+#include "support/allocation_count.h"
+
+#include <windows.h>
 
 #include <atomic>
 #include <cstddef>
-#include <cstdlib>
 #include <new>
 
 namespace {
@@ -21,7 +22,7 @@ std::int64_t bytesHeldByNew()
 
 void* operator new(std::size_t size)
 {
-    void* block = std::malloc(size + headerSize);
+    void* block = HeapAlloc(GetProcessHeap(), 0, size + headerSize);
     if (!block) {
         throw std::bad_alloc();
     }
@@ -42,7 +43,7 @@ void operator delete(void* memory) noexcept
     }
     char* block = static_cast<char*>(memory) - headerSize;
     heldBytes -= static_cast<std::int64_t>(*reinterpret_cast<std::size_t*>(block));
-    std::free(block);
+    HeapFree(GetProcessHeap(), 0, block);
 }
 
 void operator delete[](void* memory) noexcept

@@ -1,0 +1,7 @@
+#include "store/show_progress.h"
+
+void showProgress(WindowState& state, const wchar_t* text)
+{
+    SetWindowTextW(state.statusLabel, text);
+    RedrawWindow(state.window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
