@@ -194,6 +194,9 @@ void createControls(HWND window)
                               WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, layout::searchEdit,
                               searchEditId);
     SendMessageW(search, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(texts::searchCue));
+    // The program's text for an empty result, hidden, in front of the list.
+    createChild(window, L"STATIC", texts::noMatchingApps, 0, WS_CHILD | SS_CENTER | SS_NOPREFIX,
+                layout::emptyListText, emptyListTextId);
     HWND list = createList(window);
     HWND status = createChild(window, L"STATIC", L"", 0, styles::statusLabel, layout::expandedStatusLabel,
                               statusLabelId);
