@@ -11,6 +11,8 @@
 #
 #   release_test.sh SOURCE_ROOT
 set -euo pipefail
+# A command that fails says where, so that a failure is never silent.
+trap 'echo "release_test.sh: a command failed at line $LINENO" >&2' ERR
 
 root=$1
 if ! git -C "$root" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
