@@ -24,7 +24,7 @@ buildDir=${ORVA_BENCH_BUILD_DIR:-$root/build-bench}
 mkdir -p "$buildDir"
 buildLog=$buildDir/bench-build.log
 echo "Building in $buildDir (log: $buildLog)"
-if ! { cmake -S "$root" -B "$buildDir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+if ! { cmake -S "$root" -B "$buildDir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/clang-mingw-w64-x86_64.cmake" \
         -DCMAKE_BUILD_TYPE=Release &&
     cmake --build "$buildDir" --target orva_bench; } >"$buildLog" 2>&1; then
     tail -n 30 "$buildLog" >&2
