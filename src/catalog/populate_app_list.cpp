@@ -136,12 +136,14 @@ void populateAppList(WindowState& state)
     }
 
     state.visibleRows.clear();
+    const std::wstring_view keys(state.searchKeys);
+    const std::vector<std::size_t>& starts = state.searchKeyStarts;
     for (std::size_t i = 0; i < state.apps.size(); ++i) {
         // The app behind the recommended box has its own control.
         if (static_cast<std::int64_t>(i) == state.recommendedIndex) {
             continue;
         }
-        if (!query.empty() && state.apps[i].searchKey.find(query) == std::wstring::npos) {
+        if (!query.empty() && keys.substr(starts[i], starts[i + 1] - starts[i]).find(query) == std::wstring_view::npos) {
             continue;
         }
         if (state.showOnlyTicked && !state.apps[i].exempt) {
@@ -171,9 +173,9 @@ void populateAppList(WindowState& state)
 void showEmptyListText(WindowState& state)
 {
     // An empty catalog is said on the status line; this says that the search
-    // or the filter left nothing of it.
-    const bool filtered = state.showOnlyTicked || !searchQuery(state.searchEdit).empty();
-    const bool show = state.expanded && filtered && state.visibleRows.empty();
+    // or the filter left nothing of it. The query is read again only then.
+    const bool show = state.expanded && state.visibleRows.empty() &&
+                      (state.showOnlyTicked || !searchQuery(state.searchEdit).empty());
     const bool shown = (GetWindowLongPtrW(state.emptyListText, GWL_STYLE) & WS_VISIBLE) != 0;
     if (shown != show) {
         ShowWindow(state.emptyListText, show ? SW_SHOWNA : SW_HIDE);
@@ -190,16 +192,25 @@ void showExemptStates(WindowState& state)
     }
 }
 
-std::wstring searchKeyOf(std::wstring_view displayName, std::wstring_view containerName)
+void indexCatalogForSearch(WindowState& state)
 {
-    std::wstring key;
-    key.reserve(displayName.size() + 1 + containerName.size());
-    key.append(displayName).push_back(L'\0');
-    key.append(containerName);
-    for (wchar_t& unit : key) {
+    std::size_t length = 0;
+    for (const AppEntry& entry : state.apps) {
+        length += entry.displayName.size() + entry.containerName.size() + 2;
+    }
+    state.searchKeys.clear();
+    state.searchKeys.reserve(length);
+    state.searchKeyStarts.clear();
+    state.searchKeyStarts.reserve(state.apps.size() + 1);
+    for (const AppEntry& entry : state.apps) {
+        state.searchKeyStarts.push_back(state.searchKeys.size());
+        state.searchKeys.append(entry.displayName).push_back(L'\0');
+        state.searchKeys.append(entry.containerName).push_back(L'\0');
+    }
+    state.searchKeyStarts.push_back(state.searchKeys.size());
+    for (wchar_t& unit : state.searchKeys) {
         unit = foldAsciiLetter(unit);
     }
-    return key;
 }
 
 int findListedRow(const WindowState& state, std::wstring_view text, int start, bool wholeName, bool wrap)

@@ -19,9 +19,10 @@ void populateAppList(WindowState& state);
 // search or filter leaves it without rows, and hides it otherwise.
 void showEmptyListText(WindowState& state);
 
-// An entry's searchKey: both names folded as the search text is, joined by a
-// NUL.
-std::wstring searchKeyOf(std::wstring_view displayName, std::wstring_view containerName);
+// Makes searchKeys and searchKeyStarts for the catalog as it now stands, in
+// its display order: both names of each entry folded as the search text is.
+// Every load calls it before it lists the entries.
+void indexCatalogForSearch(WindowState& state);
 
 // The entries' exempt flags changed under the shown rows: the list repaints
 // its check marks once, and the recommended check box follows its entry.

@@ -24,10 +24,6 @@ struct AppEntry {
     // wrote it. An entry whose exempt differs was changed by the user; a save
     // applies only those changes on top of the list as it is then.
     bool baselineExempt = false;
-    // The display name and the container name as the search compares them
-    // (A-Z folded), joined by a NUL, which no search text holds: a keystroke
-    // looks once into each entry and folds nothing.
-    std::wstring searchKey{};
 };
 
 // The one record behind the main window, created on WM_CREATE and released
@@ -110,6 +106,13 @@ struct WindowState {
     // The apps the list shows, as indexes into `apps` in catalog order: the
     // list itself holds only their count.
     std::vector<std::uint64_t> visibleRows;
+    // Every entry's display name and container name as the search compares
+    // them (A-Z folded), in catalog order, each followed by a NUL, which no
+    // search text holds; entry i's begin at searchKeyStarts[i], and the last
+    // element is the end. One block, so that a keystroke reads the names in
+    // one sweep of memory and folds nothing. Made by each load.
+    std::wstring searchKeys;
+    std::vector<std::size_t> searchKeyStarts;
     std::vector<std::wstring> preservedSids;
     // Exemption-list SIDs that could not be turned into text. A save replaces
     // the whole system list, so they are written back byte for byte rather

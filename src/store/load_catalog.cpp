@@ -101,7 +101,6 @@ bool loadCatalog(WindowState& state)
             if (entry.displayName.empty()) {
                 entry.displayName = texts::unnamedApp;
             }
-            entry.searchKey = searchKeyOf(entry.displayName, entry.containerName);
             const std::wstring packageFullName = textOrEmpty(record.packageFullName);
             entry.recommended = isRecommendedApp(entry.displayName, entry.containerName, packageFullName);
             entry.packageMatch = entry.recommended && isRecommendedPackage(entry.containerName, packageFullName);
@@ -122,6 +121,7 @@ bool loadCatalog(WindowState& state)
     state.retainedBinarySids = std::move(configured.binarySids);
 
     sortCatalog(state.apps);
+    indexCatalogForSearch(state);
     bindRecommendedApp(state);
     populateAppList(state);
 
