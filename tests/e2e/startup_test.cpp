@@ -111,6 +111,17 @@ private:
     bool joined_ = false;
 };
 
+// The work area of the window's monitor. This process keeps the work area of
+// the first desktop it saw (SPI_GETWORKAREA); the monitor's own is the
+// desktop's it was started on.
+RECT workAreaOf(HWND window)
+{
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    EXPECT_TRUE(GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor));
+    return monitor.rcWork;
+}
+
 // A work area lower than the expanded window: a laptop at 150 % (1280 x 720
 // less the taskbar), and a netbook. Wine keeps the size of the last virtual
 // desktop made as the screen of every process started after it, so this runs
@@ -125,12 +136,7 @@ TEST_F(Startup, OnAWorkAreaLowerThanTheExpandedWindowEveryControlStaysOnScreen)
         ASSERT_TRUE(screen.joined());
         writeStore(testApps::smallStore());
         ASSERT_TRUE(startProgram(testPaths().program, {}, screen.name()));
-        // This process keeps the work area of the first desktop it saw; the
-        // monitor's own is the new one's.
-        MONITORINFO monitor = {};
-        monitor.cbSize = sizeof(monitor);
-        ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(run_.window(), MONITOR_DEFAULTTONEAREST), &monitor));
-        const RECT work = monitor.rcWork;
+        const RECT work = workAreaOf(run_.window());
         RECT compact = {};
         GetWindowRect(run_.window(), &compact);
         const int frameHeight = static_cast<int>(compact.bottom - compact.top) - clientSizeOf(run_.window()).cy;
@@ -193,9 +199,7 @@ TEST_F(Startup, At150PercentOnA1080PixelScreenTheExpandedWindowFitsWithEveryCont
         writeStore(testApps::smallStore());
         ASSERT_TRUE(startProgram(testPaths().program, {}, screen.name()));
         EXPECT_EQ(clientSizeOf(run_.window()).cx, layout::clientWidth * 3 / 2);
-        MONITORINFO monitor = {};
-        monitor.cbSize = sizeof(monitor);
-        ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(run_.window(), MONITOR_DEFAULTTONEAREST), &monitor));
+        const RECT work = workAreaOf(run_.window());
 
         ASSERT_TRUE(setExpanded(true));
         // The status line moves last, once the window has moved and grown.
@@ -207,7 +211,7 @@ TEST_F(Startup, At150PercentOnA1080PixelScreenTheExpandedWindowFitsWithEveryCont
         };
         RECT window = {};
         GetWindowRect(run_.window(), &window);
-        EXPECT_TRUE(inside(window, monitor.rcWork));
+        EXPECT_TRUE(inside(window, work));
         const RECT client = {0, 0, clientSizeOf(run_.window()).cx, clientSizeOf(run_.window()).cy};
         for (const int id : {recommendedCheckId, moreAppsButtonId, refreshButtonId, applyButtonId, searchEditId,
                              appListId, statusLabelId, closeButtonId}) {
