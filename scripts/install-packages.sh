@@ -7,7 +7,8 @@ packages=(
     cmake ninja-build g++-mingw-w64-x86-64-posix
     wine wine64 xvfb googletest
     imagemagick xdotool fonts-noto-cjk
-    clang clang-16 lld-16 python3 python3-pefile osslsigncode openssl
+    clang clang-16 lld-16 python3 python3-pefile python3-capstone
+    osslsigncode openssl
 )
 
 missing=()
