@@ -1,48 +1,19 @@
 // The program's load configuration, for the clang and lld build over MinGW-w64
 // (MSVC's runtime brings its own). MinGW-w64 10's runtime has none, so without
-// this record the program would carry neither Control Flow Guard nor the
-// dependent load flags, whatever the compiler and linker are told.
+// this record the program would not carry the dependent load flags, whatever
+// the linker is told. Its guard fields stay empty: this build has no Control
+// Flow Guard (CMakeLists.txt says why).
 //
-// Written in assembler because GuardFlags is a DWORD that takes the value of a
-// linker-made absolute symbol, which no C initialiser can truncate to 32 bits.
+// Written in assembler so that every field sits at the SDK's byte offset,
+// which the assembler checks at the end.
 
 #define IMAGE_LOAD_CONFIG_DIRECTORY64_SIZE 320
 // Every DLL the program imports is looked for in the system directory only.
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x0800
 
-// Code compiled with -mguard=cf calls through these two pointers. Windows
-// replaces both when it turns the guard on for the process; until then (and
-// under Wine, which never does) the check lets every target pass and the
-// dispatch jumps to its target. Read-only in a section of their own, as MSVC
-// keeps them, so that nothing but the loader can redirect them.
-    .section .00cfg, "dr"
-    .p2align 3
-    .globl __guard_check_icall_fptr
-__guard_check_icall_fptr:
-    .quad guardCheckAnyTarget
-    .globl __guard_dispatch_icall_fptr
-__guard_dispatch_icall_fptr:
-    .quad guardDispatchToTarget
-
-    .text
-// The target arrives in rcx; the check must leave every argument register as
-// it was, so it does nothing at all.
-    .def guardCheckAnyTarget; .scl 3; .type 32; .endef
-    .p2align 4
-guardCheckAnyTarget:
-    ret
-
-// The target arrives in rax, the call's own arguments in their registers and
-// on the stack, untouched.
-    .def guardDispatchToTarget; .scl 3; .type 32; .endef
-    .p2align 4
-guardDispatchToTarget:
-    jmp *%rax
-
 // IMAGE_LOAD_CONFIG_DIRECTORY64 as the Windows SDK (10.0.22621) lays it out,
 // 320 bytes, no padding; the byte offset of each field on its left. lld
-// points the PE header's load configuration entry at this symbol and fills the
-// __guard_* symbols from the guard tables it builds.
+// points the PE header's load configuration entry at this symbol.
     .section .rdata, "dr"
     .p2align 3
     .globl _load_config_used
@@ -61,17 +32,13 @@ _load_config_used:
     // None: the program is compiled without stack cookies.
     .quad 0                                    //  88 SecurityCookie
     .quad 0, 0                                 //  96 SEHandlerTable, SEHandlerCount (32-bit images only)
-    .quad __guard_check_icall_fptr             // 112 GuardCFCheckFunctionPointer
-    .quad __guard_dispatch_icall_fptr          // 120 GuardCFDispatchFunctionPointer
-    .quad __guard_fids_table                   // 128 GuardCFFunctionTable
-    .quad __guard_fids_count                   // 136 GuardCFFunctionCount
-    .long __guard_flags                        // 144 GuardFlags
+    .quad 0, 0                                 // 112 GuardCFCheckFunctionPointer, GuardCFDispatchFunctionPointer
+    .quad 0, 0                                 // 128 GuardCFFunctionTable, GuardCFFunctionCount
+    .long 0                                    // 144 GuardFlags
     .short 0, 0                                // 148 CodeIntegrity.Flags, .Catalog
     .long 0, 0                                 // 152 CodeIntegrity.CatalogOffset, .Reserved
-    .quad __guard_iat_table                    // 160 GuardAddressTakenIatEntryTable
-    .quad __guard_iat_count                    // 168 GuardAddressTakenIatEntryCount
-    .quad __guard_longjmp_table                // 176 GuardLongJumpTargetTable
-    .quad __guard_longjmp_count                // 184 GuardLongJumpTargetCount
+    .quad 0, 0                                 // 160 GuardAddressTakenIatEntryTable, GuardAddressTakenIatEntryCount
+    .quad 0, 0                                 // 176 GuardLongJumpTargetTable, GuardLongJumpTargetCount
     .quad 0                                    // 192 DynamicValueRelocTable
     .quad 0                                    // 200 CHPEMetadataPointer
     .quad 0, 0                                 // 208 GuardRFFailureRoutine, GuardRFFailureRoutineFunctionPointer
