@@ -14,6 +14,7 @@ which sources that are, libraries included.
 import json
 import pathlib
 import re
+import shlex
 import subprocess
 import sys
 
@@ -35,8 +36,11 @@ def main(build):
         labels = next((p["value"] for p in test.get("properties", []) if p["name"] == "LABELS"), [])
         executables = [a for a in test.get("command", []) if a.endswith(".exe") and not a.startswith("-")]
         for executable in executables:
-            inputs = subprocess.run(["ninja", "-t", "inputs", str(pathlib.Path(executable).relative_to(build))],
-                                    cwd=build, check=True, capture_output=True, text=True).stdout.split()
+            # One input a line, quoted as a POSIX shell would take it where
+            # the path holds a space or a quote.
+            listed = subprocess.run(["ninja", "-t", "inputs", str(pathlib.Path(executable).relative_to(build))],
+                                    cwd=build, check=True, capture_output=True, text=True).stdout
+            inputs = [word for line in listed.splitlines() for word in shlex.split(line)]
             for source in (pathlib.Path(build, i).resolve() for i in inputs if i.endswith((".cpp", ".c"))):
                 if "/usr/" not in str(source) and changes_system_directory(source):
                     seen.add(source)
