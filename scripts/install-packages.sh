@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++-mingw-w64-x86-64-posix
     wine wine64 xvfb googletest
     imagemagick xdotool fonts-noto-cjk
-    clang clang-16 lld-16 python3 python3-pefile python3-capstone
+    clang clang-16 lld-16 python3 python3-pefile python3-capstone python3-clang-16
     osslsigncode openssl
 )
 

@@ -12,8 +12,8 @@
 // bytes (for SIDs that do not convert to text, such as revision 2).
 struct FakeSid {
     static FakeSid none() { return {}; }
-    static FakeSid of(std::wstring text) { return {Kind::text, std::move(text), {}}; }
-    static FakeSid raw(std::vector<BYTE> bytes) { return {Kind::raw, {}, std::move(bytes)}; }
+    static FakeSid of(std::wstring sidText) { return {Kind::text, std::move(sidText), {}}; }
+    static FakeSid raw(std::vector<BYTE> sidBytes) { return {Kind::raw, {}, std::move(sidBytes)}; }
 
     enum class Kind { none, text, raw } kind = Kind::none;
     std::wstring text;
