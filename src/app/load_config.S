@@ -2,10 +2,12 @@
 // (MSVC's runtime brings its own). MinGW-w64 10's runtime has none, so without
 // this record the program would not carry the dependent load flags, whatever
 // the linker is told. Its guard fields stay empty: this build has no Control
-// Flow Guard (CMakeLists.txt says why).
+// Flow Guard (CMakeLists.txt says why). Only the guarded twin that the release
+// checks link (ORVA_GUARD_TABLE) takes the table lld builds, so that the guard
+// table check reads an image as the guard would be shipped.
 //
-// Written in assembler so that every field sits at the SDK's byte offset,
-// which the assembler checks at the end.
+// Written in assembler because GuardFlags is a DWORD that takes the value of a
+// linker-made absolute symbol, which no C initialiser can truncate to 32 bits.
 
 #define IMAGE_LOAD_CONFIG_DIRECTORY64_SIZE 320
 // Every DLL the program imports is looked for in the system directory only.
@@ -33,8 +35,13 @@ _load_config_used:
     .quad 0                                    //  88 SecurityCookie
     .quad 0, 0                                 //  96 SEHandlerTable, SEHandlerCount (32-bit images only)
     .quad 0, 0                                 // 112 GuardCFCheckFunctionPointer, GuardCFDispatchFunctionPointer
+#ifdef ORVA_GUARD_TABLE
+    .quad __guard_fids_table, __guard_fids_count  // 128 GuardCFFunctionTable, GuardCFFunctionCount
+    .long __guard_flags                        // 144 GuardFlags
+#else
     .quad 0, 0                                 // 128 GuardCFFunctionTable, GuardCFFunctionCount
     .long 0                                    // 144 GuardFlags
+#endif
     .short 0, 0                                // 148 CodeIntegrity.Flags, .Catalog
     .long 0, 0                                 // 152 CodeIntegrity.CatalogOffset, .Reserved
     .quad 0, 0                                 // 160 GuardAddressTakenIatEntryTable, GuardAddressTakenIatEntryCount
