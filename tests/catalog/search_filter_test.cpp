@@ -172,17 +172,10 @@ TEST_F(SearchFilter, ListIsRebuiltWhileTheWindowIsCompact)
 TEST_F(SearchFilter, RebuildingTheListChangesNoExemption)
 {
     TestWindow& window = openCatalog();
-    std::vector<bool> before;
-    for (const AppEntry& entry : state().apps) {
-        before.push_back(entry.exempt);
-    }
+    const std::vector<bool> before = exemptFlags();
     populateAppList(state());
     window.setSearchText(L"a");
-    std::vector<bool> after;
-    for (const AppEntry& entry : state().apps) {
-        after.push_back(entry.exempt);
-    }
-    EXPECT_EQ(after, before);
+    EXPECT_EQ(exemptFlags(), before);
     EXPECT_FALSE(state().populating);
     EXPECT_EQ(status(), loadedStatus(5));
 }
@@ -195,9 +188,7 @@ TEST_F(SearchFilter, FocusAndSelectionStayWithTheirAppWhileASearchShowsIt)
     const auto rowWith = [&](UINT flag) {
         return static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), flag));
     };
-    LVITEMW item = {};
-    item.stateMask = item.state = LVIS_FOCUSED | LVIS_SELECTED;
-    SendMessageW(list, LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&item));  // Zune
+    setRowState(list, 2, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);  // Zune
 
     window.setSearchText(L"zune");
     ASSERT_EQ(rows(window), (std::vector<std::wstring>{L"Zune"}));

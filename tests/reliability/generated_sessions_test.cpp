@@ -1,6 +1,6 @@
 #include "catalog/sort_catalog.h"
 #include "reliability/generated_store.h"
-#include "reliability/window_checks.h"
+#include "support/window_checks.h"
 #include "support/catalog_fixture.h"
 #include "support/message_box_catcher.h"
 

@@ -77,7 +77,7 @@ int DibCanvas::inkWidth(const RECT& area, COLORREF background) const
 
 void DibCanvas::capture(HWND window)
 {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     HDC source = GetDC(window);
     BitBlt(context_, 0, 0, width_, height_, source, 0, 0, SRCCOPY);
     ReleaseDC(window, source);

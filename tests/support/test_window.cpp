@@ -48,10 +48,7 @@ void TestWindow::setSearchText(const std::wstring& text) const
 
 void TestWindow::setRowChecked(int row, bool checked) const
 {
-    LVITEMW item = {};
-    item.stateMask = LVIS_STATEIMAGEMASK;
-    item.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
-    SendMessageW(state().appList, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    setRowState(state().appList, row, INDEXTOSTATEIMAGEMASK(checked ? 2 : 1), LVIS_STATEIMAGEMASK);
 }
 
 bool TestWindow::clickRowCheckBox(int row) const
@@ -78,10 +75,7 @@ void TestWindow::pressSpaceOnRow(int row) const
 {
     HWND list = state().appList;
     SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
-    LVITEMW focus = {};
-    focus.stateMask = LVIS_FOCUSED;
-    focus.state = LVIS_FOCUSED;
-    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&focus));
+    setRowState(list, row, LVIS_FOCUSED, LVIS_FOCUSED);
     SendMessageW(list, WM_KEYDOWN, VK_SPACE, 0);
     SendMessageW(list, WM_KEYUP, VK_SPACE, 0);
 }
@@ -99,13 +93,7 @@ int TestWindow::rowCount() const
 
 std::wstring TestWindow::rowText(int row) const
 {
-    wchar_t buffer[1024] = {};
-    LVITEMW item = {};
-    item.iSubItem = 0;
-    item.pszText = buffer;
-    item.cchTextMax = 1024;
-    SendMessageW(state().appList, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return buffer;
+    return fullRowText(state().appList, row);
 }
 
 void TestWindow::changeDpi(UINT dpi) const
@@ -113,6 +101,30 @@ void TestWindow::changeDpi(UINT dpi) const
     RECT suggested = {};
     GetWindowRect(window_, &suggested);
     SendMessageW(window_, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+}
+
+LRESULT setRowState(HWND list, int row, UINT state, UINT mask)
+{
+    LVITEMW item = {};
+    item.stateMask = mask;
+    item.state = state;
+    return SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+std::wstring fullRowText(HWND list, int row)
+{
+    for (std::size_t size = 1024;; size *= 8) {
+        std::wstring buffer(size, L'\0');
+        LVITEMW item = {};
+        item.pszText = buffer.data();
+        item.cchTextMax = static_cast<int>(size);
+        const auto length = static_cast<std::size_t>(
+            SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
+        if (length + 1 < size) {
+            buffer.resize(length);
+            return buffer;
+        }
+    }
 }
 
 std::wstring windowText(HWND window)
@@ -127,6 +139,25 @@ SIZE clientSizeOf(HWND window)
     RECT client = {};
     GetClientRect(window, &client);
     return {client.right, client.bottom};
+}
+
+RECT clientRectOf(HWND control)
+{
+    RECT rect = {};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+SIZE iconSize(HICON icon)
+{
+    ICONINFO parts = {};
+    EXPECT_TRUE(GetIconInfo(icon, &parts));
+    BITMAP image = {};
+    GetObjectW(parts.hbmColor, sizeof(image), &image);
+    DeleteObject(parts.hbmColor);
+    DeleteObject(parts.hbmMask);
+    return {image.bmWidth, image.bmHeight};
 }
 
 void pumpMessages()

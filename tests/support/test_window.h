@@ -39,9 +39,18 @@ private:
     HWND window_ = nullptr;
 };
 
+// LVM_SETITEMSTATE for a row (-1: every row), as any program may send it.
+LRESULT setRowState(HWND list, int row, UINT state, UINT mask);
+// A row's text as LVM_GETITEMTEXTW returns it with a buffer large enough for
+// any name, so that a cut would show.
+std::wstring fullRowText(HWND list, int row);
 std::wstring windowText(HWND window);
 // The size of a window's client area.
 SIZE clientSizeOf(HWND window);
+// Where a control lies in its parent's client area.
+RECT clientRectOf(HWND control);
+// The size of an icon's image.
+SIZE iconSize(HICON icon);
 // Handles the messages that are already queued.
 void pumpMessages();
 

@@ -24,15 +24,6 @@ protected:
         return open();
     }
 
-    std::vector<bool> exemptFlags()
-    {
-        std::vector<bool> flags;
-        for (const AppEntry& entry : state().apps) {
-            flags.push_back(entry.exempt);
-        }
-        return flags;
-    }
-
     LRESULT notify(NMLISTVIEW change)
     {
         return SendMessageW(state().window, WM_NOTIFY, change.hdr.idFrom, reinterpret_cast<LPARAM>(&change));
@@ -106,10 +97,7 @@ TEST_F(Commands, EveryRouteOfATickChangesExactlyTheShownEntriesOnce)
         {"Space on the focused row", [&] { window.pressSpaceOnRow(0); }},
         {"LVM_SETITEMSTATE", [&] { window.setRowChecked(0, !window.rowChecked(0)); }},
         {"LVM_SETITEMSTATE for row -1", [&] {
-             LVITEMW item = {};
-             item.stateMask = LVIS_STATEIMAGEMASK;
-             item.state = INDEXTOSTATEIMAGEMASK(window.rowChecked(0) ? 1 : 2);
-             SendMessageW(state().appList, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+             setRowState(state().appList, -1, INDEXTOSTATEIMAGEMASK(window.rowChecked(0) ? 1 : 2), LVIS_STATEIMAGEMASK);
          }},
         {"tick or untick all shown", [&] { window.command(window.rowChecked(0) ? untickAllShownId : tickAllShownId, 0); }},
     };
@@ -133,11 +121,8 @@ TEST_F(Commands, EveryRouteOfATickChangesExactlyTheShownEntriesOnce)
 TEST_F(Commands, SelectionAndFocusChangesAreIgnored)
 {
     TestWindow& window = openCatalog();
-    LVITEMW selection = {};
-    selection.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    selection.state = LVIS_SELECTED | LVIS_FOCUSED;
 
-    SendMessageW(state().appList, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&selection));
+    setRowState(state().appList, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 
     EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false}));
     EXPECT_EQ(status(), loadedStatus(3));
@@ -177,12 +162,7 @@ TEST_F(Commands, ExpandingAndCollapsingTwiceRestoresTheCompactGeometry)
     SetWindowPos(state().window, nullptr, 100, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     RECT compactWindow = {};
     GetWindowRect(state().window, &compactWindow);
-    const auto statusPlace = [&] {
-        RECT rect = {};
-        GetWindowRect(state().statusLabel, &rect);
-        MapWindowPoints(nullptr, state().window, reinterpret_cast<POINT*>(&rect), 2);
-        return rect;
-    };
+    const auto statusPlace = [&] { return clientRectOf(state().statusLabel); };
     const std::wstring statusText = status();
 
     window.command(moreAppsButtonId);
@@ -267,9 +247,7 @@ TEST_F(Commands, ADpiChangeAndItsReverseGiveTheLayoutBackKeepingModeSearchTicksA
     const auto places = [&] {
         std::vector<LONG> edges;
         for (HWND child = GetWindow(window.window(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-            RECT rect = {};
-            GetWindowRect(child, &rect);
-            MapWindowPoints(nullptr, window.window(), reinterpret_cast<POINT*>(&rect), 2);
+            const RECT rect = clientRectOf(child);
             edges.insert(edges.end(), {rect.left, rect.top, rect.right, rect.bottom});
         }
         RECT outer = {};
@@ -706,10 +684,7 @@ TEST_F(Commands, MenuFromTheKeyboardOpensAtTheFocusedRowAndItsItemsTick)
     TestWindow& window = openCatalog();
     SetWindowPos(state().window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
     window.command(moreAppsButtonId);
-    LVITEMW focus = {};
-    focus.stateMask = LVIS_FOCUSED;
-    focus.state = LVIS_FOCUSED;
-    SendMessageW(state().appList, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&focus));
+    setRowState(state().appList, 1, LVIS_FOCUSED, LVIS_FOCUSED);
     RECT row = {};
     row.left = LVIR_BOUNDS;
     SendMessageW(state().appList, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row));

@@ -11,14 +11,6 @@ namespace {
 
 using CreateControls = CatalogTest;
 
-RECT clientRectOf(HWND control)
-{
-    RECT rect = {};
-    GetWindowRect(control, &rect);
-    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
 struct ExpectedControl {
     HWND WindowState::*field;
     const wchar_t* className;
@@ -305,13 +297,7 @@ TEST_F(CreateControls, EveryBoxAndFontScalesWithTheDpi)
             GetObjectW(font, sizeof(description), &description);
             sizes.push_back(description.lfHeight);
         }
-        ICONINFO icon = {};
-        BITMAP image = {};
-        GetIconInfo(reinterpret_cast<HICON>(SendMessageW(window.window(), WM_GETICON, ICON_BIG, 0)), &icon);
-        GetObjectW(icon.hbmColor, sizeof(image), &image);
-        DeleteObject(icon.hbmColor);
-        DeleteObject(icon.hbmMask);
-        sizes.push_back(image.bmWidth);
+        sizes.push_back(iconSize(reinterpret_cast<HICON>(SendMessageW(window.window(), WM_GETICON, ICON_BIG, 0))).cx);
         return sizes;
     };
     const std::vector<LONG> normal = measure();
