@@ -113,13 +113,15 @@ LRESULT setRowState(HWND list, int row, UINT state, UINT mask)
 
 std::wstring fullRowText(HWND list, int row)
 {
-    for (std::size_t size = 1024;; size *= 8) {
-        std::wstring buffer(size, L'\0');
+    // Small first, so that a long name is first asked for into a buffer it does not fit.
+    for (std::size_t size = 16;; size *= 8) {
+        std::wstring buffer(size + 1, L'#');
         LVITEMW item = {};
         item.pszText = buffer.data();
         item.cchTextMax = static_cast<int>(size);
         const auto length = static_cast<std::size_t>(
             SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
+        EXPECT_EQ(buffer[size], L'#') << "row " << row << " written past the " << size << " units it was given";
         if (length + 1 < size) {
             buffer.resize(length);
             return buffer;

@@ -41,8 +41,9 @@ private:
 
 // LVM_SETITEMSTATE for a row (-1: every row), as any program may send it.
 LRESULT setRowState(HWND list, int row, UINT state, UINT mask);
-// A row's text as LVM_GETITEMTEXTW returns it with a buffer large enough for
-// any name, so that a cut would show.
+// A row's text as LVM_GETITEMTEXTW returns it into a buffer large enough for
+// the whole name, so that a cut would show; a unit written past a buffer the
+// list was given fails the test.
 std::wstring fullRowText(HWND list, int row);
 std::wstring windowText(HWND window);
 // The size of a window's client area.
