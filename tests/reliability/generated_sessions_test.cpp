@@ -313,7 +313,7 @@ void GeneratedSessions::runSeed(std::uint64_t seed)
             if (step % 3 == 0) {
                 window.setRowChecked(row, checked);
             } else if (step % 3 == 1) {
-                ASSERT_TRUE(window.clickRowCheckBox(row));
+                ASSERT_TRUE(window.clickRow(row));
             } else {
                 window.pressSpaceOnRow(row);
             }

@@ -83,6 +83,13 @@ void DibCanvas::capture(HWND window)
     ReleaseDC(window, source);
 }
 
+bool DibCanvas::operator==(const DibCanvas& other) const
+{
+    GdiFlush();
+    return width_ == other.width_ && height_ == other.height_ &&
+           std::equal(bits_, bits_ + static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), other.bits_);
+}
+
 LRESULT drawButtonInto(const DibCanvas& canvas, HWND button, UINT itemState)
 {
     DRAWITEMSTRUCT item = {};

@@ -23,6 +23,8 @@ public:
     // Copies the client area of a shown window as it shows once the paints
     // left pending are done: what was never invalidated is not repainted.
     void capture(HWND window);
+    // Whether both hold the same pixels.
+    bool operator==(const DibCanvas& other) const;
 
 private:
     int width_;

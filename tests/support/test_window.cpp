@@ -51,7 +51,7 @@ void TestWindow::setRowChecked(int row, bool checked) const
     setRowState(state().appList, row, INDEXTOSTATEIMAGEMASK(checked ? 2 : 1), LVIS_STATEIMAGEMASK);
 }
 
-bool TestWindow::clickRowCheckBox(int row) const
+bool TestWindow::clickRow(int row, UINT part) const
 {
     HWND list = state().appList;
     SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
@@ -61,8 +61,7 @@ bool TestWindow::clickRowCheckBox(int row) const
     for (int x = bounds.left; x < bounds.right; ++x) {
         LVHITTESTINFO hit = {};
         hit.pt = {x, (bounds.top + bounds.bottom) / 2};
-        if (SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) == row &&
-            (hit.flags & LVHT_ONITEMSTATEICON)) {
+        if (SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) == row && hit.flags == part) {
             SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(hit.pt.x, hit.pt.y));
             SendMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(hit.pt.x, hit.pt.y));
             return true;

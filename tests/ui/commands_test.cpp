@@ -1,4 +1,5 @@
 #include "support/catalog_fixture.h"
+#include "support/dib_canvas.h"
 
 #include "app/main_window.h"
 #include "model/resource_ids.h"
@@ -92,8 +93,21 @@ TEST_F(Commands, EveryRouteOfATickChangesExactlyTheShownEntriesOnce)
     TestWindow& window = openCatalog();
     window.setSearchText(L"beta");
     ASSERT_EQ(window.rowCount(), 1);
+    // Shown, the row selected and focused in the focused list: only the tick
+    // itself repaints the row.
+    window.command(moreAppsButtonId);
+    SetWindowPos(window.window(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    setRowState(state().appList, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SetFocus(state().appList);
+    DibCanvas unticked(100, 80);
+    DibCanvas painted(100, 80);
+    unticked.capture(state().appList);
+    const auto paintedUnticked = [&] {
+        painted.capture(state().appList);
+        return painted == unticked;
+    };
     const std::pair<const char*, std::function<void()>> routes[] = {
-        {"click on the check box", [&] { EXPECT_TRUE(window.clickRowCheckBox(0)); }},
+        {"click on the check box", [&] { EXPECT_TRUE(window.clickRow(0)); }},
         {"Space on the focused row", [&] { window.pressSpaceOnRow(0); }},
         {"LVM_SETITEMSTATE", [&] { window.setRowChecked(0, !window.rowChecked(0)); }},
         {"LVM_SETITEMSTATE for row -1", [&] {
@@ -105,12 +119,16 @@ TEST_F(Commands, EveryRouteOfATickChangesExactlyTheShownEntriesOnce)
         route();
         EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, true, false})) << name;
         EXPECT_TRUE(window.rowChecked(0)) << name;
+        EXPECT_FALSE(paintedUnticked()) << name;
         EXPECT_EQ(status(), texts::settingsChanged) << name;
         route();
         EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false})) << name;
+        EXPECT_TRUE(paintedUnticked()) << name;
         EXPECT_EQ(status(), loadedStatus(3)) << name;
     }
-    EXPECT_FALSE(window.clickRowCheckBox(1)) << "no row, no box";
+    EXPECT_FALSE(window.clickRow(1)) << "no row, no box";
+    EXPECT_TRUE(window.clickRow(0, LVHT_ONITEMLABEL));
+    EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false})) << "a click on the name ticks nothing";
     window.setRowChecked(1, true);
     SendMessageW(state().appList, WM_VSCROLL, SB_PAGEDOWN, 0);
     window.setSearchText(L"");
