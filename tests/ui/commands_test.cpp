@@ -535,8 +535,8 @@ TEST_F(Commands, TheKeyboardKeepsWorkingAfterApplyRefreshAndReactivation)
 }
 
 // F5, Ctrl+F and Ctrl+S act from any control as their buttons do, Ctrl+F
-// expanding a compact window first; a disabled button's key does nothing,
-// and no key acts while a message box waits.
+// expanding a compact window first and selecting the query; a disabled
+// button's key does nothing, and no key acts while a message box waits.
 TEST_F(Commands, WindowKeysActFromAnyControlButNotForADisabledButtonOrUnderABox)
 {
     TestWindow& window = openCatalog();
@@ -545,9 +545,11 @@ TEST_F(Commands, WindowKeysActFromAnyControlButNotForADisabledButtonOrUnderABox)
     pressDialogKey(window.window(), VK_F5);
     EXPECT_EQ(fake().enumCalls, 2) << "F5 refreshes";
 
+    window.setSearchText(L"a");
     pressDialogKey(window.window(), 'F', true);
     EXPECT_TRUE(state().expanded);
     EXPECT_EQ(GetFocus(), state().searchEdit);
+    EXPECT_EQ(SendMessageW(state().searchEdit, EM_GETSEL, 0, 0), MAKELRESULT(0, 1)) << "typing replaces the query";
 
     window.setRowChecked(0, true);
     pressDialogKey(window.window(), 'S', true);
@@ -693,6 +695,8 @@ TEST_F(Commands, MenuItemsCountTheShownAppsTheyWouldChange)
     const std::wstring before = status();
     window.command(tickAllShownId, 0);
     EXPECT_EQ(status(), before) << "nothing to change";
+    window.command(showOnlyTickedId, 0);
+    EXPECT_TRUE(GetMenuState(buildListContextMenu(state()).get(), showOnlyTickedId, MF_BYCOMMAND) & MF_CHECKED);
 }
 
 // The menu opened from the keyboard (Shift+F10, the menu key) appears at the
