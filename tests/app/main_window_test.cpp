@@ -136,14 +136,9 @@ TEST_F(MainWindow, ClassCarriesTheIconArrowCursorAndNoRedrawStyles)
     ASSERT_TRUE(GetClassInfoExW(GetModuleHandleW(nullptr), mainWindowClassName, &windowClass));
     EXPECT_EQ(windowClass.style, 0u);
     EXPECT_NE(windowClass.hIcon, nullptr);
-    ICONINFO small = {};
-    ASSERT_TRUE(GetIconInfo(windowClass.hIconSm, &small));
-    BITMAP image = {};
-    GetObjectW(small.hbmColor, sizeof(image), &image);
-    DeleteObject(small.hbmColor);
-    DeleteObject(small.hbmMask);
-    EXPECT_EQ(image.bmWidth, GetSystemMetrics(SM_CXSMICON));
-    EXPECT_EQ(image.bmHeight, GetSystemMetrics(SM_CYSMICON));
+    const SIZE small = iconSize(windowClass.hIconSm);
+    EXPECT_EQ(small.cx, GetSystemMetrics(SM_CXSMICON));
+    EXPECT_EQ(small.cy, GetSystemMetrics(SM_CYSMICON));
     // An image of its own for every size Windows asks for at 100 to 250 %.
     HRSRC group = FindResourceW(nullptr, MAKEINTRESOURCEW(IDI_APP), RT_GROUP_ICON);
     ASSERT_NE(group, nullptr);

@@ -185,20 +185,20 @@ struct ScreenDpi {
     }
 };
 
-// A 1920 x 1080 screen at 150 %, whole and less a taskbar: the window is laid
-// out in its own pixels, and the expanded window, then about as high as the
-// screen, stays inside the work area with every control inside it. Before the
-// test below, for the reason given above.
-TEST_F(Startup, At150PercentOnA1080PixelScreenTheExpandedWindowFitsWithEveryControlInside)
+// A 1920 x 1080 screen at 150 %, whole and less a taskbar, and at 200 %: the
+// window is laid out in its own pixels, and the expanded window, as high as
+// the screen or higher, stays inside the work area with every control inside
+// it. Before the test below, for the reason given above.
+TEST_F(Startup, At150And200PercentOnA1080PixelScreenTheExpandedWindowFitsWithEveryControlInside)
 {
-    const ScreenDpi dpi(144);
-    for (const wchar_t* size : {L"1920x1080", L"1920x1032"}) {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(size)));
+    for (const auto& [dpi, size] : {std::pair{144, L"1920x1080"}, {144, L"1920x1032"}, {192, L"1920x1080"}}) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(size)) + " at " + std::to_string(dpi));
+        const ScreenDpi screenDpi(dpi);
         const SmallScreen screen(L"OrvaScaledScreen", size);
         ASSERT_TRUE(screen.joined());
         writeStore(testApps::smallStore());
         ASSERT_TRUE(startProgram(testPaths().program, {}, screen.name()));
-        EXPECT_EQ(clientSizeOf(run_.window()).cx, layout::clientWidth * 3 / 2);
+        EXPECT_EQ(clientSizeOf(run_.window()).cx, MulDiv(layout::clientWidth, dpi, USER_DEFAULT_SCREEN_DPI));
         const RECT work = workAreaOf(run_.window());
 
         ASSERT_TRUE(setExpanded(true));

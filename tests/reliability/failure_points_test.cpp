@@ -1,5 +1,5 @@
 #include "reliability/generated_store.h"
-#include "reliability/window_checks.h"
+#include "support/window_checks.h"
 #include "store/loopback_api.h"
 #include "support/program_texts.h"
 #include "support/catalog_fixture.h"
@@ -123,10 +123,7 @@ protected:
     void expectSaveKeepsEveryExemption(const std::set<std::wstring>& alsoTicked = {})
     {
         fake().writes.clear();
-        std::vector<bool> shownBefore;
-        for (const AppEntry& entry : state().apps) {
-            shownBefore.push_back(entry.exempt);
-        }
+        const std::vector<bool> shownBefore = exemptFlags();
         window_->command(applyButtonId);
         ASSERT_EQ(fake().writes.size(), 1u);
         const std::vector<std::wstring> written = identities(fake().writes[0]);

@@ -1,6 +1,6 @@
 #include "catalog/sort_catalog.h"
 #include "reliability/generated_store.h"
-#include "reliability/window_checks.h"
+#include "support/window_checks.h"
 #include "support/catalog_fixture.h"
 #include "support/message_box_catcher.h"
 
@@ -313,7 +313,7 @@ void GeneratedSessions::runSeed(std::uint64_t seed)
             if (step % 3 == 0) {
                 window.setRowChecked(row, checked);
             } else if (step % 3 == 1) {
-                ASSERT_TRUE(window.clickRowCheckBox(row));
+                ASSERT_TRUE(window.clickRow(row));
             } else {
                 window.pressSpaceOnRow(row);
             }

@@ -1,4 +1,4 @@
-#include "reliability/window_checks.h"
+#include "support/window_checks.h"
 #include "store/error_text.h"
 #include "support/catalog_fixture.h"
 #include "support/dib_canvas.h"
@@ -158,12 +158,7 @@ TEST_F(SafeText, ButtonLabelsAreDrawnVerbatimUpTo127Units)
         for (const auto& [label, drawn] : labels) {
             SetWindowTextW(button, label.c_str());
             recorder.calls.clear();
-            DRAWITEMSTRUCT item = {};
-            item.CtlType = ODT_BUTTON;
-            item.hwndItem = button;
-            item.hDC = canvas.context();
-            item.rcItem = {0, 0, canvas.width(), canvas.height()};
-            SendMessageW(state().window, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item));
+            drawButtonInto(canvas, button, 0);
 
             ASSERT_EQ(recorder.calls.size(), 1u);
             EXPECT_EQ(recorder.calls[0].text, drawn);

@@ -1,5 +1,6 @@
 #include "support/catalog_fixture.h"
 #include "support/program_texts.h"
+#include "support/window_checks.h"
 
 #include "store/load_catalog.h"
 #include "store/loopback_api.h"
@@ -21,47 +22,6 @@ protected:
         return open();
     }
 
-    struct Snapshot {
-        std::vector<std::wstring> names;
-        std::vector<bool> exempt;
-        std::vector<std::wstring> preserved;
-        std::int32_t recommendedIndex;
-        std::wstring checkText;
-        LRESULT checkState;
-        BOOL checkEnabled;
-        std::vector<std::wstring> rows;
-        std::vector<std::uint64_t> visibleRows;
-    };
-
-    Snapshot snapshot(const TestWindow& window)
-    {
-        Snapshot result{{}, {}, state().preservedSids, state().recommendedIndex,
-                        windowText(state().recommendedCheck), SendMessageW(state().recommendedCheck, BM_GETCHECK, 0, 0),
-                        IsWindowEnabled(state().recommendedCheck), {}, state().visibleRows};
-        for (const AppEntry& entry : state().apps) {
-            result.names.push_back(entry.displayName);
-            result.exempt.push_back(entry.exempt);
-        }
-        for (int row = 0; row < window.rowCount(); ++row) {
-            result.rows.push_back(window.rowText(row) + (window.rowChecked(row) ? L" [x]" : L" [ ]"));
-        }
-        return result;
-    }
-
-    void expectUnchanged(const Snapshot& before, const TestWindow& window)
-    {
-        const Snapshot after = snapshot(window);
-        EXPECT_EQ(after.names, before.names);
-        EXPECT_EQ(after.exempt, before.exempt);
-        EXPECT_EQ(after.preserved, before.preserved);
-        EXPECT_EQ(after.recommendedIndex, before.recommendedIndex);
-        EXPECT_EQ(after.checkText, before.checkText);
-        EXPECT_EQ(after.checkState, before.checkState);
-        EXPECT_EQ(after.checkEnabled, before.checkEnabled);
-        EXPECT_EQ(after.rows, before.rows);
-        EXPECT_EQ(after.visibleRows, before.visibleRows);
-    }
-
     void expectFailedExit(const std::wstring& expectedStatus)
     {
         EXPECT_EQ(status(), expectedStatus);
@@ -74,13 +34,13 @@ protected:
 TEST_F(LoadFailures, UnavailableFunctionsGiveTheUnsupportedExitEveryTime)
 {
     TestWindow& window = openLoadedWindow();
-    const Snapshot before = snapshot(window);
+    const WindowSnapshot before = snapshotOf(window);
     loopbackApi.setAppContainerConfig = nullptr;
 
     EXPECT_FALSE(loadCatalog(state()));
     expectFailedExit(texts::unsupported);
     EXPECT_FALSE(loadCatalog(state()));
-    expectUnchanged(before, window);
+    expectSameWindow(before, snapshotOf(window));
     EXPECT_EQ(fake().getConfigCalls, 1);
 }
 
@@ -88,14 +48,14 @@ TEST_F(LoadFailures, ReadFailureShowsTheSystemMessageAndKeepsTheEarlierCatalog)
 {
     TestWindow& window = openLoadedWindow();
     window.setRowChecked(0, true);
-    const Snapshot before = snapshot(window);
+    const WindowSnapshot before = snapshotOf(window);
     restartRecording();
     fake().getConfigResult = ERROR_ACCESS_DENIED;
 
     window.command(refreshButtonId);
 
     expectFailedExit(std::wstring(texts::readConfigFailed) + systemText(ERROR_ACCESS_DENIED));
-    expectUnchanged(before, window);
+    expectSameWindow(before, snapshotOf(window));
     EXPECT_EQ(fake().enumCalls, 1);
     expectNothingLeftBehind();
 }
@@ -103,7 +63,7 @@ TEST_F(LoadFailures, ReadFailureShowsTheSystemMessageAndKeepsTheEarlierCatalog)
 TEST_F(LoadFailures, EnumerationFailureWithAnUnknownCodeShowsTheCodeInDecimal)
 {
     TestWindow& window = openLoadedWindow();
-    const Snapshot before = snapshot(window);
+    const WindowSnapshot before = snapshotOf(window);
     fake().enumResult = 0x80071234;
     fake().configuredSids.clear();
     addExemption(99);
@@ -111,9 +71,9 @@ TEST_F(LoadFailures, EnumerationFailureWithAnUnknownCodeShowsTheCodeInDecimal)
     window.command(refreshButtonId);
 
     expectFailedExit(std::wstring(texts::readAppsFailed) + unknownCodeText(2147947060));
-    expectUnchanged(before, window);
+    expectSameWindow(before, snapshotOf(window));
     // The exemption list that was read before the failure is freed and forgotten.
-    EXPECT_EQ(state().preservedSids, before.preserved);
+    EXPECT_EQ(state().preservedSids, before.preservedSids);
     EXPECT_EQ(fake().freeCalls, 1);
     expectNothingLeftBehind();
 }

@@ -318,10 +318,13 @@ struct RefusalCase {
     std::vector<std::wstring> finalList;
     std::wstring refusedNames;  // as the status line joins them
     std::wstring boxNames;
+    unsigned exemptedOutside = 0;    // by another program, before the save
+    std::wstring outsideNames = {};  // what the status line says of it
 };
 
 // The system refuses some of the apps the user added: everything else is
-// written, the refused apps are unticked and named.
+// written, the refused apps are unticked and named, and so are the apps
+// another program changed meanwhile.
 TEST_F(SaveExemptionList, RefusedAdditionsAreUntickedAndNamedAndEverythingElseIsWritten)
 {
     const RefusalCase cases[] = {
@@ -330,6 +333,9 @@ TEST_F(SaveExemptionList, RefusedAdditionsAreUntickedAndNamedAndEverythingElseIs
          sids({77, 2, 3}), std::wstring(L"ChatGPT") + texts::nameSeparator + L"Gamma", L"ChatGPT\nGamma"},
         {"every addition", {appContainerSid(2), appContainerSid(4)}, {0, 2}, sids({77, 3}),
          std::wstring(L"Alpha") + texts::nameSeparator + L"Gamma", L"Alpha\nGamma"},
+        {"one, and another program exempted an app", {appContainerSid(4)}, {0, 2}, sids({77, 2, 3, 1}), L"Gamma",
+         L"Gamma", 1, texts::outsideBeforeCount + std::wstring(L"1") + texts::outsideAfterCount + L"ChatGPT" +
+         texts::outsideEnd},
     };
     for (const RefusalCase& test : cases) {
         SCOPED_TRACE(test.what);
@@ -344,6 +350,9 @@ TEST_F(SaveExemptionList, RefusedAdditionsAreUntickedAndNamedAndEverythingElseIs
                 window.setRowChecked(row, true);
             }
         }
+        if (test.exemptedOutside) {
+            addExemption(test.exemptedOutside);
+        }
         restartRecording();
         const MessageBoxCatcher boxes;
 
@@ -351,7 +360,7 @@ TEST_F(SaveExemptionList, RefusedAdditionsAreUntickedAndNamedAndEverythingElseIs
 
         EXPECT_EQ(systemList(), test.finalList);
         EXPECT_EQ(status(), texts::refusedBeforeCount + std::to_wstring(test.refused.size()) +
-                                texts::refusedAfterCount + test.refusedNames + texts::refusedEnd);
+                                texts::refusedAfterCount + test.refusedNames + texts::refusedEnd + test.outsideNames);
         ASSERT_EQ(boxes.boxes().size(), 1u);
         EXPECT_EQ(boxes.boxes()[0].caption, texts::windowCaption);
         EXPECT_EQ(boxes.boxes()[0].text, texts::refusedBox + test.boxNames);

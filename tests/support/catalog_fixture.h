@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 // Each test starts with fresh fakes and spy; the window is created by the
 // test, after it has described the machine, because creation loads.
@@ -51,6 +52,15 @@ protected:
     }
     WindowState& state() { return window_->state(); }
     std::wstring status() { return windowText(state().statusLabel); }
+    // The exempt flag of every catalog entry, in catalog order.
+    std::vector<bool> exemptFlags()
+    {
+        std::vector<bool> flags;
+        for (const AppEntry& entry : state().apps) {
+            flags.push_back(entry.exempt);
+        }
+        return flags;
+    }
 
     // What the fakes and the SID conversions handed out has all come back.
     void expectNothingLeftBehind()

@@ -77,10 +77,17 @@ int DibCanvas::inkWidth(const RECT& area, COLORREF background) const
 
 void DibCanvas::capture(HWND window)
 {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     HDC source = GetDC(window);
     BitBlt(context_, 0, 0, width_, height_, source, 0, 0, SRCCOPY);
     ReleaseDC(window, source);
+}
+
+bool DibCanvas::operator==(const DibCanvas& other) const
+{
+    GdiFlush();
+    return width_ == other.width_ && height_ == other.height_ &&
+           std::equal(bits_, bits_ + static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), other.bits_);
 }
 
 LRESULT drawButtonInto(const DibCanvas& canvas, HWND button, UINT itemState)

@@ -20,8 +20,11 @@ public:
     bool contains(COLORREF colour, const RECT& area) const;
     // How wide the pixels that are not `background` spread inside `area`.
     int inkWidth(const RECT& area, COLORREF background) const;
-    // Copies the client area of a shown window as it is drawn now.
+    // Copies the client area of a shown window as it shows once the paints
+    // left pending are done: what was never invalidated is not repainted.
     void capture(HWND window);
+    // Whether both hold the same pixels.
+    bool operator==(const DibCanvas& other) const;
 
 private:
     int width_;

@@ -48,13 +48,10 @@ void TestWindow::setSearchText(const std::wstring& text) const
 
 void TestWindow::setRowChecked(int row, bool checked) const
 {
-    LVITEMW item = {};
-    item.stateMask = LVIS_STATEIMAGEMASK;
-    item.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
-    SendMessageW(state().appList, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    setRowState(state().appList, row, INDEXTOSTATEIMAGEMASK(checked ? 2 : 1), LVIS_STATEIMAGEMASK);
 }
 
-bool TestWindow::clickRowCheckBox(int row) const
+bool TestWindow::clickRow(int row, UINT part) const
 {
     HWND list = state().appList;
     SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
@@ -64,8 +61,7 @@ bool TestWindow::clickRowCheckBox(int row) const
     for (int x = bounds.left; x < bounds.right; ++x) {
         LVHITTESTINFO hit = {};
         hit.pt = {x, (bounds.top + bounds.bottom) / 2};
-        if (SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) == row &&
-            (hit.flags & LVHT_ONITEMSTATEICON)) {
+        if (SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) == row && hit.flags == part) {
             SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(hit.pt.x, hit.pt.y));
             SendMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(hit.pt.x, hit.pt.y));
             return true;
@@ -78,10 +74,7 @@ void TestWindow::pressSpaceOnRow(int row) const
 {
     HWND list = state().appList;
     SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
-    LVITEMW focus = {};
-    focus.stateMask = LVIS_FOCUSED;
-    focus.state = LVIS_FOCUSED;
-    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&focus));
+    setRowState(list, row, LVIS_FOCUSED, LVIS_FOCUSED);
     SendMessageW(list, WM_KEYDOWN, VK_SPACE, 0);
     SendMessageW(list, WM_KEYUP, VK_SPACE, 0);
 }
@@ -99,13 +92,7 @@ int TestWindow::rowCount() const
 
 std::wstring TestWindow::rowText(int row) const
 {
-    wchar_t buffer[1024] = {};
-    LVITEMW item = {};
-    item.iSubItem = 0;
-    item.pszText = buffer;
-    item.cchTextMax = 1024;
-    SendMessageW(state().appList, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return buffer;
+    return fullRowText(state().appList, row);
 }
 
 void TestWindow::changeDpi(UINT dpi) const
@@ -113,6 +100,32 @@ void TestWindow::changeDpi(UINT dpi) const
     RECT suggested = {};
     GetWindowRect(window_, &suggested);
     SendMessageW(window_, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+}
+
+LRESULT setRowState(HWND list, int row, UINT state, UINT mask)
+{
+    LVITEMW item = {};
+    item.stateMask = mask;
+    item.state = state;
+    return SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+std::wstring fullRowText(HWND list, int row)
+{
+    // Small first, so that a long name is first asked for into a buffer it does not fit.
+    for (std::size_t size = 16;; size *= 8) {
+        std::wstring buffer(size + 1, L'#');
+        LVITEMW item = {};
+        item.pszText = buffer.data();
+        item.cchTextMax = static_cast<int>(size);
+        const auto length = static_cast<std::size_t>(
+            SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
+        EXPECT_EQ(buffer[size], L'#') << "row " << row << " written past the " << size << " units it was given";
+        if (length + 1 < size) {
+            buffer.resize(length);
+            return buffer;
+        }
+    }
 }
 
 std::wstring windowText(HWND window)
@@ -127,6 +140,25 @@ SIZE clientSizeOf(HWND window)
     RECT client = {};
     GetClientRect(window, &client);
     return {client.right, client.bottom};
+}
+
+RECT clientRectOf(HWND control)
+{
+    RECT rect = {};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+SIZE iconSize(HICON icon)
+{
+    ICONINFO parts = {};
+    EXPECT_TRUE(GetIconInfo(icon, &parts));
+    BITMAP image = {};
+    GetObjectW(parts.hbmColor, sizeof(image), &image);
+    DeleteObject(parts.hbmColor);
+    DeleteObject(parts.hbmMask);
+    return {image.bmWidth, image.bmHeight};
 }
 
 void pumpMessages()

@@ -3,6 +3,7 @@
 #include "model/control_ids.h"
 #include "model/window_state.h"
 
+#include <commctrl.h>
 #include <string>
 
 // A real main window, created hidden in the test process with the program's
@@ -23,10 +24,10 @@ public:
     void setSearchText(const std::wstring& text) const;
     // Ticks or unticks a list row through the list view itself.
     void setRowChecked(int row, bool checked) const;
-    // The user's own routes to a tick: a click on the row's check box (false
-    // when no box is found there), and Space with the row focused. The list
-    // scrolls the row into view first.
-    bool clickRowCheckBox(int row) const;
+    // The user's own routes to a tick: a click on a part of the row, its check
+    // box unless told (false when no point of the row is that part alone),
+    // and Space with the row focused. The list scrolls the row into view first.
+    bool clickRow(int row, UINT part = LVHT_ONITEMSTATEICON) const;
     void pressSpaceOnRow(int row) const;
     bool rowChecked(int row) const;
     int rowCount() const;
@@ -39,9 +40,19 @@ private:
     HWND window_ = nullptr;
 };
 
+// LVM_SETITEMSTATE for a row (-1: every row), as any program may send it.
+LRESULT setRowState(HWND list, int row, UINT state, UINT mask);
+// A row's text as LVM_GETITEMTEXTW returns it into a buffer large enough for
+// the whole name, so that a cut would show; a unit written past a buffer the
+// list was given fails the test.
+std::wstring fullRowText(HWND list, int row);
 std::wstring windowText(HWND window);
 // The size of a window's client area.
 SIZE clientSizeOf(HWND window);
+// Where a control lies in its parent's client area.
+RECT clientRectOf(HWND control);
+// The size of an icon's image.
+SIZE iconSize(HICON icon);
 // Handles the messages that are already queued.
 void pumpMessages();
 

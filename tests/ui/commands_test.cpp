@@ -1,4 +1,5 @@
 #include "support/catalog_fixture.h"
+#include "support/dib_canvas.h"
 
 #include "app/main_window.h"
 #include "model/resource_ids.h"
@@ -22,15 +23,6 @@ protected:
         addApp(2, L"Beta");
         addApp(3, L"Alpha");
         return open();
-    }
-
-    std::vector<bool> exemptFlags()
-    {
-        std::vector<bool> flags;
-        for (const AppEntry& entry : state().apps) {
-            flags.push_back(entry.exempt);
-        }
-        return flags;
     }
 
     LRESULT notify(NMLISTVIEW change)
@@ -101,15 +93,25 @@ TEST_F(Commands, EveryRouteOfATickChangesExactlyTheShownEntriesOnce)
     TestWindow& window = openCatalog();
     window.setSearchText(L"beta");
     ASSERT_EQ(window.rowCount(), 1);
+    // Shown, the row selected and focused in the focused list: only the tick
+    // itself repaints the row.
+    window.command(moreAppsButtonId);
+    SetWindowPos(window.window(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    setRowState(state().appList, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SetFocus(state().appList);
+    DibCanvas unticked(100, 80);
+    DibCanvas painted(100, 80);
+    unticked.capture(state().appList);
+    const auto paintedUnticked = [&] {
+        painted.capture(state().appList);
+        return painted == unticked;
+    };
     const std::pair<const char*, std::function<void()>> routes[] = {
-        {"click on the check box", [&] { EXPECT_TRUE(window.clickRowCheckBox(0)); }},
+        {"click on the check box", [&] { EXPECT_TRUE(window.clickRow(0)); }},
         {"Space on the focused row", [&] { window.pressSpaceOnRow(0); }},
         {"LVM_SETITEMSTATE", [&] { window.setRowChecked(0, !window.rowChecked(0)); }},
         {"LVM_SETITEMSTATE for row -1", [&] {
-             LVITEMW item = {};
-             item.stateMask = LVIS_STATEIMAGEMASK;
-             item.state = INDEXTOSTATEIMAGEMASK(window.rowChecked(0) ? 1 : 2);
-             SendMessageW(state().appList, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+             setRowState(state().appList, -1, INDEXTOSTATEIMAGEMASK(window.rowChecked(0) ? 1 : 2), LVIS_STATEIMAGEMASK);
          }},
         {"tick or untick all shown", [&] { window.command(window.rowChecked(0) ? untickAllShownId : tickAllShownId, 0); }},
     };
@@ -117,12 +119,16 @@ TEST_F(Commands, EveryRouteOfATickChangesExactlyTheShownEntriesOnce)
         route();
         EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, true, false})) << name;
         EXPECT_TRUE(window.rowChecked(0)) << name;
+        EXPECT_FALSE(paintedUnticked()) << name;
         EXPECT_EQ(status(), texts::settingsChanged) << name;
         route();
         EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false})) << name;
+        EXPECT_TRUE(paintedUnticked()) << name;
         EXPECT_EQ(status(), loadedStatus(3)) << name;
     }
-    EXPECT_FALSE(window.clickRowCheckBox(1)) << "no row, no box";
+    EXPECT_FALSE(window.clickRow(1)) << "no row, no box";
+    EXPECT_TRUE(window.clickRow(0, LVHT_ONITEMLABEL));
+    EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false})) << "a click on the name ticks nothing";
     window.setRowChecked(1, true);
     SendMessageW(state().appList, WM_VSCROLL, SB_PAGEDOWN, 0);
     window.setSearchText(L"");
@@ -133,11 +139,8 @@ TEST_F(Commands, EveryRouteOfATickChangesExactlyTheShownEntriesOnce)
 TEST_F(Commands, SelectionAndFocusChangesAreIgnored)
 {
     TestWindow& window = openCatalog();
-    LVITEMW selection = {};
-    selection.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    selection.state = LVIS_SELECTED | LVIS_FOCUSED;
 
-    SendMessageW(state().appList, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&selection));
+    setRowState(state().appList, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 
     EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false}));
     EXPECT_EQ(status(), loadedStatus(3));
@@ -177,12 +180,7 @@ TEST_F(Commands, ExpandingAndCollapsingTwiceRestoresTheCompactGeometry)
     SetWindowPos(state().window, nullptr, 100, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     RECT compactWindow = {};
     GetWindowRect(state().window, &compactWindow);
-    const auto statusPlace = [&] {
-        RECT rect = {};
-        GetWindowRect(state().statusLabel, &rect);
-        MapWindowPoints(nullptr, state().window, reinterpret_cast<POINT*>(&rect), 2);
-        return rect;
-    };
+    const auto statusPlace = [&] { return clientRectOf(state().statusLabel); };
     const std::wstring statusText = status();
 
     window.command(moreAppsButtonId);
@@ -267,9 +265,7 @@ TEST_F(Commands, ADpiChangeAndItsReverseGiveTheLayoutBackKeepingModeSearchTicksA
     const auto places = [&] {
         std::vector<LONG> edges;
         for (HWND child = GetWindow(window.window(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-            RECT rect = {};
-            GetWindowRect(child, &rect);
-            MapWindowPoints(nullptr, window.window(), reinterpret_cast<POINT*>(&rect), 2);
+            const RECT rect = clientRectOf(child);
             edges.insert(edges.end(), {rect.left, rect.top, rect.right, rect.bottom});
         }
         RECT outer = {};
@@ -539,8 +535,8 @@ TEST_F(Commands, TheKeyboardKeepsWorkingAfterApplyRefreshAndReactivation)
 }
 
 // F5, Ctrl+F and Ctrl+S act from any control as their buttons do, Ctrl+F
-// expanding a compact window first; a disabled button's key does nothing,
-// and no key acts while a message box waits.
+// expanding a compact window first and selecting the query; a disabled
+// button's key does nothing, and no key acts while a message box waits.
 TEST_F(Commands, WindowKeysActFromAnyControlButNotForADisabledButtonOrUnderABox)
 {
     TestWindow& window = openCatalog();
@@ -549,9 +545,11 @@ TEST_F(Commands, WindowKeysActFromAnyControlButNotForADisabledButtonOrUnderABox)
     pressDialogKey(window.window(), VK_F5);
     EXPECT_EQ(fake().enumCalls, 2) << "F5 refreshes";
 
+    window.setSearchText(L"a");
     pressDialogKey(window.window(), 'F', true);
     EXPECT_TRUE(state().expanded);
     EXPECT_EQ(GetFocus(), state().searchEdit);
+    EXPECT_EQ(SendMessageW(state().searchEdit, EM_GETSEL, 0, 0), MAKELRESULT(0, 1)) << "typing replaces the query";
 
     window.setRowChecked(0, true);
     pressDialogKey(window.window(), 'S', true);
@@ -697,6 +695,8 @@ TEST_F(Commands, MenuItemsCountTheShownAppsTheyWouldChange)
     const std::wstring before = status();
     window.command(tickAllShownId, 0);
     EXPECT_EQ(status(), before) << "nothing to change";
+    window.command(showOnlyTickedId, 0);
+    EXPECT_TRUE(GetMenuState(buildListContextMenu(state()).get(), showOnlyTickedId, MF_BYCOMMAND) & MF_CHECKED);
 }
 
 // The menu opened from the keyboard (Shift+F10, the menu key) appears at the
@@ -706,10 +706,7 @@ TEST_F(Commands, MenuFromTheKeyboardOpensAtTheFocusedRowAndItsItemsTick)
     TestWindow& window = openCatalog();
     SetWindowPos(state().window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW);
     window.command(moreAppsButtonId);
-    LVITEMW focus = {};
-    focus.stateMask = LVIS_FOCUSED;
-    focus.state = LVIS_FOCUSED;
-    SendMessageW(state().appList, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&focus));
+    setRowState(state().appList, 1, LVIS_FOCUSED, LVIS_FOCUSED);
     RECT row = {};
     row.left = LVIR_BOUNDS;
     SendMessageW(state().appList, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row));

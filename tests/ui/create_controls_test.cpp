@@ -11,14 +11,6 @@ namespace {
 
 using CreateControls = CatalogTest;
 
-RECT clientRectOf(HWND control)
-{
-    RECT rect = {};
-    GetWindowRect(control, &rect);
-    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
 struct ExpectedControl {
     HWND WindowState::*field;
     const wchar_t* className;
@@ -286,7 +278,7 @@ TEST_F(CreateControls, FontsAreTheOneFaceAtFiveSizes)
     }
 }
 
-// At 150 % every control's box, the list's column, the icon and the five
+// At 150 % every control's box, the list's column, the icons and the five
 // fonts are half as large again as at 100 %, to the nearest pixel: nothing is
 // stretched as a bitmap. (The frame here keeps the test process's DPI; the
 // client area at 150 % is checked end to end.)
@@ -305,20 +297,18 @@ TEST_F(CreateControls, EveryBoxAndFontScalesWithTheDpi)
             GetObjectW(font, sizeof(description), &description);
             sizes.push_back(description.lfHeight);
         }
-        ICONINFO icon = {};
-        BITMAP image = {};
-        GetIconInfo(reinterpret_cast<HICON>(SendMessageW(window.window(), WM_GETICON, ICON_BIG, 0)), &icon);
-        GetObjectW(icon.hbmColor, sizeof(image), &image);
-        DeleteObject(icon.hbmColor);
-        DeleteObject(icon.hbmMask);
-        sizes.push_back(image.bmWidth);
+        for (WPARAM icon : {ICON_SMALL, ICON_BIG}) {
+            sizes.push_back(iconSize(reinterpret_cast<HICON>(SendMessageW(window.window(), WM_GETICON, icon, 0))).cx);
+        }
         return sizes;
     };
     const std::vector<LONG> normal = measure();
     window.changeDpi(144);
     const std::vector<LONG> larger = measure();
 
-    EXPECT_GT(normal.back(), 0) << "an icon";
+    EXPECT_EQ(std::vector(normal.end() - 2, normal.end()),
+              (std::vector<LONG>{GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CXICON)}))
+        << "the caption's and the taskbar's icon";
     ASSERT_EQ(larger.size(), normal.size());
     for (std::size_t i = 0; i < normal.size(); ++i) {
         EXPECT_LE(std::abs(2 * larger[i] - 3 * normal[i]), 1) << i;

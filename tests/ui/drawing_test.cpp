@@ -177,20 +177,8 @@ TEST_F(Drawing, AmpersandInALabelIsDrawnAsItself)
     SetWindowTextW(state().refreshButton, L"&&&");
     drawButton(withoutAmpersand, state().refreshButton, 0);
     // Six ampersands draw twice as wide as three, not as three with prefixes.
-    const auto inkWidth = [](const Canvas& canvas) {
-        int left = Canvas::width;
-        int right = 0;
-        for (int y = 5; y < 45; ++y) {
-            for (int x = 5; x < Canvas::width - 5; ++x) {
-                if (canvas.pixel(x, y) != palette::white) {
-                    left = std::min(left, x);
-                    right = std::max(right, x);
-                }
-            }
-        }
-        return right - left;
-    };
-    EXPECT_GT(inkWidth(withAmpersand), inkWidth(withoutAmpersand) * 3 / 2);
+    const RECT label = {5, 5, Canvas::width - 5, 45};
+    EXPECT_GT(withAmpersand.inkWidth(label, palette::white), withoutAmpersand.inkWidth(label, palette::white) * 3 / 2);
 }
 
 TEST_F(Drawing, NonButtonItemsGoToTheDefaultProcedure)
@@ -212,9 +200,7 @@ TEST_F(Drawing, ControlColoursMatchTheSurfaceUnderEachControl)
     // A transparent control shows what the window paints under it: the
     // brush it gets is the colour of the surface just left of it.
     const auto surfaceLeftOf = [&](HWND control) {
-        RECT place = {};
-        GetWindowRect(control, &place);
-        MapWindowPoints(nullptr, state().window, reinterpret_cast<POINT*>(&place), 2);
+        const RECT place = clientRectOf(control);
         return windowPixel(place.left - 3, (place.top + place.bottom) / 2);
     };
     struct Expected {
@@ -307,11 +293,6 @@ TEST_F(Drawing, AThemeSwitchRebuildsTheBrushesAndRepaintsControlsTooWithoutLeaki
     restartRecording();
     // What the client area shows once the paints a switch left pending are done.
     DibCanvas shown(layout::clientWidth, layout::compactClientHeight);
-    const auto show = [&] {
-        RedrawWindow(window.window(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-        WindowDc source(window.window());
-        BitBlt(shown.context(), 0, 0, shown.width(), shown.height(), source.get(), 0, 0, SRCCOPY);
-    };
     for (int round = 0; round < 20; ++round) {
         const bool on = round % 2 == 0;
         accessibility().highContrast = on;
@@ -320,7 +301,7 @@ TEST_F(Drawing, AThemeSwitchRebuildsTheBrushesAndRepaintsControlsTooWithoutLeaki
         } else {
             SendMessageW(window.window(), WM_SYSCOLORCHANGE, 0, 0);
         }
-        show();
+        shown.capture(window.window());
         EXPECT_EQ(shown.pixel(10, 10), on ? fakeSystemColour(COLOR_WINDOW) : palette::background) << round;
         // The status line's text, which only the line itself paints.
         const RECT statusLine = {40, 240, 664, 280};

@@ -1,4 +1,4 @@
-#include "reliability/window_checks.h"
+#include "support/window_checks.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -8,22 +8,6 @@
 #include <iterator>
 #include <optional>
 #include <set>
-
-std::wstring fullRowText(HWND list, int row)
-{
-    for (std::size_t size = 1024;; size *= 8) {
-        std::wstring buffer(size, L'\0');
-        LVITEMW item = {};
-        item.pszText = buffer.data();
-        item.cchTextMax = static_cast<int>(size);
-        const auto length = static_cast<std::size_t>(
-            SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
-        if (length + 1 < size) {
-            buffer.resize(length);
-            return buffer;
-        }
-    }
-}
 
 std::wstring displayKey(std::wstring_view name)
 {

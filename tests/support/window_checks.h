@@ -9,10 +9,6 @@
 #include <tuple>
 #include <vector>
 
-// A row's text as LVM_GETITEMTEXTW returns it with a buffer large enough for
-// any name, so that a cut would show.
-std::wstring fullRowText(HWND list, int row);
-
 // The key of the display order, computed here rather than taken from the
 // program: only A-Z folded, then code units.
 std::wstring displayKey(std::wstring_view name);
