@@ -2,6 +2,8 @@
 
 #include "support/catalog_fixture.h"
 
+#include <algorithm>
+
 namespace {
 
 TEST(RecommendedPackage, ContainerNameMatchesInAnyAsciiCase)
@@ -71,23 +73,21 @@ TEST_F(BindRecommendedApp, ThePackageWinsOverLookAlikesThatSortFirstAndTheyAreLi
     EXPECT_EQ(window.rowText(1), L"Alpha");
 }
 
-// Two look-alikes of the same name: the catalog keeps them in the order the
-// system gave, but the box binds the same one whatever that order.
-TEST_F(BindRecommendedApp, AmongEqualNamesARefreshBindsTheSameApp)
+// Look-alikes: the first by name as the list orders names (digits as
+// numbers), and among equal names the lowest SID, whatever the system's order.
+TEST_F(BindRecommendedApp, TheFirstByNameIsBoundAndAmongEqualNamesTheLowestSid)
 {
-    addApp(5, L"ChatGPT");
-    addApp(4, L"chatgpt");
+    addApp(6, L"ChatGPT 10");
+    addApp(5, L"ChatGPT 9");
+    addApp(4, L"chatgpt 9");
     TestWindow& window = open();
-    ASSERT_EQ(state().apps[0].sidString, appContainerSid(5));
-    ASSERT_EQ(state().recommendedIndex, 1);
-    EXPECT_EQ(window.rowText(0), L"ChatGPT");
-
-    std::swap(fake().appContainers[0], fake().appContainers[1]);
-    window.command(refreshButtonId);
-
-    ASSERT_EQ(state().apps[0].sidString, appContainerSid(4));
-    EXPECT_EQ(state().recommendedIndex, 0);
-    EXPECT_EQ(window.rowText(0), L"ChatGPT");
+    for (int load = 0; load < 2; ++load) {
+        ASSERT_GE(state().recommendedIndex, 0);
+        EXPECT_EQ(state().apps[static_cast<std::size_t>(state().recommendedIndex)].sidString, appContainerSid(4));
+        EXPECT_EQ(window.rowText(0), L"ChatGPT 9");
+        std::reverse(fake().appContainers.begin(), fake().appContainers.end());
+        window.command(refreshButtonId);
+    }
 }
 
 TEST_F(BindRecommendedApp, RebindingFollowsTheCatalogAfterEveryLoad)

@@ -1,4 +1,3 @@
-#include "catalog/sort_catalog.h"
 #include "reliability/generated_store.h"
 #include "reliability/window_checks.h"
 #include "support/catalog_fixture.h"
@@ -80,16 +79,17 @@ std::wstring failNextLoad(Random& random, FakeNetworkIsolation& fake)
 // match, then the first in display order, then the lowest SID; empty for none.
 std::wstring boundSid(const ExpectedCatalog& catalog)
 {
-    std::optional<std::tuple<bool, std::wstring, std::wstring>> best;
-    for (const auto& [sid, entry] : catalog.entries) {
-        if (entry.recommended) {
-            auto key = std::make_tuple(!entry.packageMatch, displayKey(entry.name), sid);
-            if (!best || key < *best) {
-                best = std::move(key);
-            }
+    const std::pair<const std::wstring, ExpectedEntry>* best = nullptr;
+    for (const auto& item : catalog.entries) {
+        const ExpectedEntry& entry = item.second;
+        if (entry.recommended &&
+            (!best || (entry.packageMatch != best->second.packageMatch
+                           ? entry.packageMatch
+                           : beforeInDisplayOrder(entry.name, item.first, best->second.name, best->first)))) {
+            best = &item;
         }
     }
-    return best ? std::get<2>(*best) : std::wstring();
+    return best ? best->first : std::wstring();
 }
 
 std::multiset<std::wstring> expectedRows(const SessionModel& model)
@@ -200,7 +200,7 @@ protected:
             const auto previous = model.catalog.entries.find(tail[i - 1]);
             const auto current = model.catalog.entries.find(tail[i]);
             if (previous != model.catalog.entries.end() && current != model.catalog.entries.end()) {
-                EXPECT_FALSE(displayKey(current->second.name) < displayKey(previous->second.name))
+                EXPECT_TRUE(beforeInDisplayOrder(previous->second.name, tail[i - 1], current->second.name, tail[i]))
                     << "write order at " << i << ": " << brief(previous->second.name) << " before "
                     << brief(current->second.name);
             }
@@ -419,16 +419,15 @@ void GeneratedSessions::runSeed(std::uint64_t seed)
                     EXPECT_EQ(boxes[0].text, std::wstring(texts::saveFailedBox) + writeError->text);
                     EXPECT_EQ(boxes[0].caption, texts::windowCaption);
                 } else {
-                    std::vector<std::wstring> changedOutside;
+                    std::vector<std::pair<std::wstring, std::wstring>> changed;  // name, SID
                     for (const auto& [sid, entry] : merged.catalog.entries) {
                         if (entry.exempt != model.catalog.entries.at(sid).exempt) {
-                            changedOutside.push_back(entry.name);
+                            changed.emplace_back(entry.name, sid);
                         }
                     }
-                    // Named in display order; names that compare equal are
-                    // the same text, so their order among themselves is moot.
-                    std::sort(changedOutside.begin(), changedOutside.end(), [](const auto& left, const auto& right) {
-                        return compareDisplayNames(left, right) < 0;
+                    // Named in display order.
+                    std::sort(changed.begin(), changed.end(), [](const auto& left, const auto& right) {
+                        return beforeInDisplayOrder(left.first, left.second, right.first, right.second);
                     });
                     model.catalog = merged.catalog;
                     model.settled = savedStatusText(changedOutside);
@@ -438,6 +437,10 @@ void GeneratedSessions::runSeed(std::uint64_t seed)
             }
             if (conversionFails || writeError) {
                 expectSameWindow(before, snapshotOf(window));
+                    std::vector<std::wstring> changedOutside;
+                    for (const auto& item : changed) {
+                        changedOutside.push_back(item.first);
+                    }
             } else {
                 EXPECT_TRUE(boxes.empty());
             }

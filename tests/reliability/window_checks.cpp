@@ -36,6 +36,18 @@ std::wstring displayKey(std::wstring_view name)
     return key;
 }
 
+bool beforeInDisplayOrder(std::wstring_view name, std::wstring_view sid, std::wstring_view otherName,
+                          std::wstring_view otherSid)
+{
+    const int order = CompareStringEx(LOCALE_NAME_USER_DEFAULT, LINGUISTIC_IGNORECASE | SORT_DIGITSASNUMBERS,
+                                      name.data(), static_cast<int>(name.size()), otherName.data(),
+                                      static_cast<int>(otherName.size()), nullptr, nullptr, 0);
+    if (order != CSTR_EQUAL) {
+        return order == CSTR_LESS_THAN;
+    }
+    return std::make_tuple(displayKey(name), sid) < std::make_tuple(displayKey(otherName), otherSid);
+}
+
 WindowSnapshot snapshotOf(const TestWindow& window)
 {
     const WindowState& state = window.state();
@@ -145,7 +157,8 @@ void expectWindowInvariants(const TestWindow& window)
         ADD_FAILURE() << "entry " << *found << " has an empty or repeated SID " << brief(apps[*found].sidString);
     }
     if (const auto found = firstWhere(apps.size(), [&](std::size_t i) {
-            return i > 0 && displayKey(apps[i].displayName) < displayKey(apps[i - 1].displayName);
+            return i > 0 && beforeInDisplayOrder(apps[i].displayName, apps[i].sidString, apps[i - 1].displayName,
+                                                 apps[i - 1].sidString);
         })) {
         ADD_FAILURE() << "out of display order at entry " << *found << ": " << brief(apps[*found - 1].displayName)
                       << " before " << brief(apps[*found].displayName);
@@ -161,12 +174,14 @@ void expectWindowInvariants(const TestWindow& window)
     // The box stands for the package before any keyword match, then for the
     // first in display order, then for the lowest SID.
     std::int32_t expectedIndex = -1;
-    const auto bindingKey = [&](std::size_t i) {
-        return std::make_tuple(!apps[i].packageMatch, displayKey(apps[i].displayName), apps[i].sidString);
+    const auto bindsBefore = [&](std::size_t i, std::size_t j) {
+        return apps[i].packageMatch != apps[j].packageMatch
+            ? apps[i].packageMatch
+            : beforeInDisplayOrder(apps[i].displayName, apps[i].sidString, apps[j].displayName, apps[j].sidString);
     };
     for (std::size_t i = 0; i < apps.size(); ++i) {
         if (apps[i].recommended &&
-            (expectedIndex < 0 || bindingKey(i) < bindingKey(static_cast<std::size_t>(expectedIndex)))) {
+            (expectedIndex < 0 || bindsBefore(i, static_cast<std::size_t>(expectedIndex)))) {
             expectedIndex = static_cast<std::int32_t>(i);
         }
     }
