@@ -1,5 +1,6 @@
 #include "catalog/populate_app_list.h"
 
+#include "catalog/display_name.h"
 #include "catalog/recommended_app.h"
 #include "model/window_table.h"
 
@@ -223,7 +224,8 @@ int findListedRow(const WindowState& state, std::wstring_view text, int start, b
     const std::size_t steps = wrap ? rows : rows - first;
     for (std::size_t step = 0; step < steps; ++step) {
         const std::size_t row = (first + step) % rows;
-        const std::wstring& name = state.apps[state.visibleRows[row]].displayName;
+        // What the user reads in the row, which the letters typed are of.
+        const std::wstring name = shownName(state.apps[state.visibleRows[row]].displayName);
         if (name.size() < text.size() || (wholeName && name.size() != text.size())) {
             continue;
         }

@@ -1,5 +1,6 @@
 #include "store/load_catalog.h"
 
+#include "catalog/display_name.h"
 #include "catalog/populate_app_list.h"
 #include "catalog/recommended_app.h"
 #include "catalog/sort_catalog.h"
@@ -95,10 +96,11 @@ bool loadCatalog(WindowState& state)
             AppEntry entry;
             entry.displayName = displayNameOf(record);
             entry.containerName = textOrEmpty(record.appContainerName);
-            if (entry.displayName.empty()) {
+            if (isBlankName(entry.displayName)) {
                 entry.displayName = entry.containerName;
             }
-            if (entry.displayName.empty()) {
+            // A name that shows nothing would be an empty row.
+            if (isBlankName(entry.displayName)) {
                 entry.displayName = texts::unnamedApp;
             }
             const std::wstring packageFullName = textOrEmpty(record.packageFullName);
