@@ -61,6 +61,19 @@ void showTickStatus(WindowState& state)
     SetWindowTextW(state.statusLabel, hasUserChanges(state.apps) ? texts::settingsChanged : state.settledStatus.c_str());
 }
 
+// Apps unticked while the filter is on stay listed until the next search or
+// refresh, so that a slip can be undone. The heading says the filter is on,
+// so that an app it leaves out is not taken for one that is not installed.
+void toggleShowOnlyTicked(WindowState& state)
+{
+    state.showOnlyTicked = !state.showOnlyTicked;
+    LVCOLUMNW column = {};
+    column.mask = LVCF_TEXT;
+    column.pszText = const_cast<wchar_t*>(state.showOnlyTicked ? texts::appColumnTickedOnly : texts::appColumn);
+    SendMessageW(state.appList, LVM_SETCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+    populateAppList(state);
+}
+
 void onRecommendedCheckToggled(WindowState& state)
 {
     const LRESULT check = SendMessageW(state.recommendedCheck, BM_GETCHECK, 0, 0);
@@ -151,10 +164,7 @@ void onCommand(WindowState& state, int controlId, int notificationCode)
         break;
     case showOnlyTickedId:
         if (notificationCode == 0) {
-            // Apps unticked while the filter is on stay listed until the next
-            // search or refresh, so that a slip can be undone.
-            state.showOnlyTicked = !state.showOnlyTicked;
-            populateAppList(state);
+            toggleShowOnlyTicked(state);
         }
         break;
     case tickAllShownId:

@@ -18,11 +18,12 @@ constexpr LONG politeLiveSetting = 1;
 constexpr DWORD clientObject = static_cast<DWORD>(OBJID_CLIENT);
 constexpr DWORD wholeObject = CHILDID_SELF;
 
+// When it appears, and when its text changes while it is shown.
 LRESULT CALLBACK announceWhenShown(HWND text, UINT message, WPARAM wParam, LPARAM lParam)
 {
     const auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(text, GWLP_USERDATA));
     const LRESULT result = CallWindowProcW(original, text, message, wParam, lParam);
-    if (message == WM_SHOWWINDOW && wParam) {
+    if ((message == WM_SHOWWINDOW && wParam) || (message == WM_SETTEXT && result && IsWindowVisible(text))) {
         announceStatusChange(text);
     }
     return result;

@@ -140,6 +140,15 @@ TEST_F(SearchFilter, TickedOnlyFilterAndTheTextOfAnEmptyResult)
     TestWindow& window = openCatalog();
     window.command(moreAppsButtonId);
     const auto emptyTextShown = [&] { return (GetWindowLongPtrW(state().emptyListText, GWL_STYLE) & WS_VISIBLE) != 0; };
+    const auto heading = [&] {
+        wchar_t text[32] = {};
+        LVCOLUMNW column = {};
+        column.mask = LVCF_TEXT;
+        column.pszText = text;
+        column.cchTextMax = 32;
+        SendMessageW(state().appList, LVM_GETCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+        return std::wstring(text);
+    };
     EXPECT_EQ(windowText(state().emptyListText), texts::noMatchingApps);
 
     window.command(showOnlyTickedId, 0);
@@ -154,12 +163,26 @@ TEST_F(SearchFilter, TickedOnlyFilterAndTheTextOfAnEmptyResult)
     ASSERT_EQ(accessibility().events.size(), 1u);
     EXPECT_EQ(accessibility().events[0].event, static_cast<DWORD>(EVENT_OBJECT_LIVEREGIONCHANGED));
     EXPECT_EQ(accessibility().events[0].window, state().emptyListText);
+    // The filter is in sight: in the heading and in the text, which lies inside the list's border.
+    EXPECT_EQ(windowText(state().emptyListText), texts::noTickedAppsMatch);
+    EXPECT_EQ(heading(), texts::appColumnTickedOnly);
+    RECT strip = {};
+    RECT inside = {};
+    GetWindowRect(state().emptyListText, &strip);
+    GetClientRect(state().appList, &inside);
+    MapWindowPoints(state().appList, nullptr, reinterpret_cast<POINT*>(&inside), 2);
+    EXPECT_TRUE(strip.left >= inside.left && strip.right <= inside.right);
+    window.setSearchText(L"");
+    EXPECT_EQ(windowText(state().emptyListText), texts::noTickedApps);
+    window.setSearchText(L"photos");
 
     window.command(showOnlyTickedId, 0);
     EXPECT_EQ(rows(window), (std::vector<std::wstring>{L"Photos"}));
     EXPECT_FALSE(emptyTextShown());
+    EXPECT_EQ(heading(), texts::appColumn);
     window.setSearchText(L"no such app");
     EXPECT_TRUE(emptyTextShown());
+    EXPECT_EQ(windowText(state().emptyListText), texts::noMatchingApps);
     window.command(moreAppsButtonId);
     EXPECT_FALSE(emptyTextShown()) << "compact";
     window.command(moreAppsButtonId);
