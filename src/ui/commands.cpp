@@ -58,7 +58,7 @@ void keepBottomInsideWorkArea(HWND window, int height, const RECT& work)
 // user's ticks have cancelled out.
 void showTickStatus(WindowState& state)
 {
-    SetWindowTextW(state.statusLabel, hasUserChanges(state.apps) ? texts::settingsChanged : state.settledStatus.c_str());
+    SetWindowTextW(state.statusLabel, tickStatusText(state).c_str());
 }
 
 // Apps unticked while the filter is on stay listed until the next search or

@@ -32,8 +32,10 @@ struct SessionModel {
     bool expanded = false;
     std::wstring search;
     std::wstring status;
-    // The text of the last successful load or save.
+    // The text of the last successful load or save, or of a load that failed
+    // since, which the reminder to apply then follows.
     std::wstring settled;
+    bool failedSince = false;
 
     bool changedByUser() const
     {
@@ -41,7 +43,10 @@ struct SessionModel {
                            [](const auto& item) { return item.second.exempt != item.second.baseline; });
     }
     // After a tick: the reminder while anything differs, else the settled text.
-    std::wstring tickStatus() const { return changedByUser() ? texts::settingsChanged : settled; }
+    std::wstring tickStatus() const
+    {
+        return !changedByUser() ? settled : failedSince ? settled + L' ' + texts::settingsChanged : texts::settingsChanged;
+    }
     // A successful load of `store` keeps the user's ticks not yet saved.
     void reload(const GeneratedStore& store)
     {
@@ -55,6 +60,7 @@ struct SessionModel {
         catalog = std::move(reloaded);
         loaded = true;
         applyEnabled = true;
+        failedSince = false;
         settled = loadedStatus(catalog.entries.size());
         status = changedByUser() ? loadedWithChangesStatus(catalog.entries.size()) : settled;
     }
@@ -358,8 +364,10 @@ void GeneratedSessions::runSeed(std::uint64_t seed)
             const WindowSnapshot before = snapshotOf(window);
             const bool fails = random.percent(12);
             if (fails) {
-                model.status = failNextLoad(random, fake());
-                model.applyEnabled = false;
+                model.settled = failNextLoad(random, fake());
+                model.failedSince = true;
+                model.status = model.tickStatus();
+                model.applyEnabled = model.loaded;
             } else {
                 model.reload(store);
             }
@@ -429,18 +437,19 @@ void GeneratedSessions::runSeed(std::uint64_t seed)
                     std::sort(changed.begin(), changed.end(), [](const auto& left, const auto& right) {
                         return beforeInDisplayOrder(left.first, left.second, right.first, right.second);
                     });
+                    std::vector<std::wstring> changedOutside;
+                    for (const auto& item : changed) {
+                        changedOutside.push_back(item.first);
+                    }
                     model.catalog = merged.catalog;
                     model.settled = savedStatusText(changedOutside);
+                    model.failedSince = false;
                     model.status = model.settled;
                     store.replaceExemptions(fake().writes.front());
                 }
             }
             if (conversionFails || writeError) {
                 expectSameWindow(before, snapshotOf(window));
-                    std::vector<std::wstring> changedOutside;
-                    for (const auto& item : changed) {
-                        changedOutside.push_back(item.first);
-                    }
             } else {
                 EXPECT_TRUE(boxes.empty());
             }

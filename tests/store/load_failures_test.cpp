@@ -62,12 +62,14 @@ protected:
         EXPECT_EQ(after.visibleRows, before.visibleRows);
     }
 
-    void expectFailedExit(const std::wstring& expectedStatus)
+    // Saving stays possible after a failed refresh: the window still holds
+    // the catalog of its last good read.
+    void expectFailedExit(const std::wstring& expectedStatus, bool earlierReadSucceeded = true)
     {
         EXPECT_EQ(status(), expectedStatus);
         EXPECT_FALSE(state().populating);
         EXPECT_TRUE(IsWindowEnabled(state().refreshButton));
-        EXPECT_FALSE(IsWindowEnabled(state().applyButton));
+        EXPECT_EQ(IsWindowEnabled(state().applyButton) != FALSE, earlierReadSucceeded);
     }
 };
 
@@ -94,7 +96,7 @@ TEST_F(LoadFailures, ReadFailureShowsTheSystemMessageAndKeepsTheEarlierCatalog)
 
     window.command(refreshButtonId);
 
-    expectFailedExit(std::wstring(texts::readConfigFailed) + systemText(ERROR_ACCESS_DENIED));
+    expectFailedExit(texts::readConfigFailed + systemText(ERROR_ACCESS_DENIED) + L' ' + texts::settingsChanged);
     expectUnchanged(before, window);
     EXPECT_EQ(fake().enumCalls, 1);
     expectNothingLeftBehind();
@@ -125,25 +127,36 @@ TEST_F(LoadFailures, FirstLoadFailureLeavesTheCheckBoxAsCreatedAndDisabled)
 
     open();
 
-    expectFailedExit(std::wstring(texts::readConfigFailed) + systemText(ERROR_ACCESS_DENIED));
+    expectFailedExit(std::wstring(texts::readConfigFailed) + systemText(ERROR_ACCESS_DENIED), false);
     EXPECT_TRUE(state().apps.empty());
     EXPECT_EQ(state().recommendedIndex, -1);
     EXPECT_EQ(windowText(state().recommendedCheck), texts::recommendedFound);
     EXPECT_FALSE(IsWindowEnabled(state().recommendedCheck));
 }
 
-TEST_F(LoadFailures, SuccessfulRefreshAfterAFailureEnablesApplyAgain)
+// A tick after a failed refresh keeps the failure in sight, and a save
+// through the button writes it; a successful read ends the failure.
+TEST_F(LoadFailures, AfterAFailedRefreshATickIsSavedAndTheFailureStaysInSight)
 {
     TestWindow& window = openLoadedWindow();
     fake().enumResult = ERROR_OUTOFMEMORY;
     window.command(refreshButtonId);
-    ASSERT_FALSE(IsWindowEnabled(state().applyButton));
+    const std::wstring failure = texts::readAppsFailed + systemText(ERROR_OUTOFMEMORY);
+    expectFailedExit(failure);
     fake().enumResult = ERROR_SUCCESS;
 
+    window.setRowChecked(0, true);
+    EXPECT_EQ(status(), failure + L' ' + texts::settingsChanged);
+    window.setRowChecked(0, false);
+    EXPECT_EQ(status(), failure);
+    window.setRowChecked(0, true);
+    window.command(applyButtonId);
+    EXPECT_EQ(fake().configuredSids.size(), 4u);
+    EXPECT_EQ(status(), texts::saved);
+    window.setRowChecked(1, false);
+    EXPECT_EQ(status(), texts::settingsChanged);
     window.command(refreshButtonId);
-
-    EXPECT_TRUE(IsWindowEnabled(state().applyButton));
-    EXPECT_EQ(status(), loadedStatus(3));
+    EXPECT_EQ(status(), loadedWithChangesStatus(3));
 }
 
 TEST_F(LoadFailures, UnconvertibleSidsAndFailedConversionsNeverLeak)
