@@ -34,7 +34,7 @@ LRESULT CALLBACK announceWhenShown(HWND text, UINT message, WPARAM wParam, LPARA
 void annotateForScreenReaders(const WindowState& state)
 {
     accessibilityApi.setHwndPropStr(state.searchEdit, clientObject, wholeObject, nameProperty, texts::searchCue);
-    accessibilityApi.setHwndPropStr(state.appList, clientObject, wholeObject, nameProperty, texts::appColumn);
+    nameAppList(state.appList, texts::appColumn);
     VARIANT polite = {};
     polite.vt = VT_I4;
     polite.lVal = politeLiveSetting;
@@ -43,6 +43,11 @@ void annotateForScreenReaders(const WindowState& state)
     accessibilityApi.setHwndProp(state.emptyListText, clientObject, wholeObject, liveSettingProperty, polite);
     SetWindowLongPtrW(state.emptyListText, GWLP_USERDATA, GetWindowLongPtrW(state.emptyListText, GWLP_WNDPROC));
     SetWindowLongPtrW(state.emptyListText, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&announceWhenShown));
+}
+
+void nameAppList(HWND list, const wchar_t* heading)
+{
+    accessibilityApi.setHwndPropStr(list, clientObject, wholeObject, nameProperty, heading);
 }
 
 void announceStatusChange(HWND statusLabel)

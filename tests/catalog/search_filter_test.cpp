@@ -166,8 +166,8 @@ TEST_F(SearchFilter, TickedOnlyFilterAndTheTextOfAnEmptyResult)
     // The filter is in sight: in the heading and in the text, which lies inside the list's border.
     EXPECT_EQ(windowText(state().emptyListText), texts::noTickedAppsMatch);
     EXPECT_EQ(heading(), texts::appColumnTickedOnly);
-    RECT strip = {};
-    RECT inside = {};
+    EXPECT_EQ(accessibility().annotations.back().text, texts::appColumnTickedOnly) << "the list's name";
+    RECT strip = {}, inside = {};
     GetWindowRect(state().emptyListText, &strip);
     GetClientRect(state().appList, &inside);
     MapWindowPoints(state().appList, nullptr, reinterpret_cast<POINT*>(&inside), 2);
