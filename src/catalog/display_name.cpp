@@ -50,7 +50,8 @@ std::wstring shownName(std::wstring_view name)
 {
     std::wstring shown;
     shown.reserve(name.size());
-    std::copy_if(name.begin(), name.end(), std::back_inserter(shown), [](wchar_t unit) { return !isBidiControl(unit); });
+    std::copy_if(name.begin(), name.end(), std::back_inserter(shown),
+                 [](wchar_t unit) { return !isBidiControl(unit); });
     return shown;
 }
 

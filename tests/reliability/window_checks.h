@@ -16,10 +16,9 @@ std::wstring fullRowText(HWND list, int row);
 // A name as the search compares it: only A-Z folded.
 std::wstring displayKey(std::wstring_view name);
 
-// The display order, computed here rather than taken from the program: as
-// CompareStringEx orders names for Explorer, then displayKey, then the SID.
-bool beforeInDisplayOrder(std::wstring_view name, std::wstring_view sid, std::wstring_view otherName,
-                          std::wstring_view otherSid);
+// The key of the display order, computed here rather than taken from the
+// program: the sort key as Explorer orders names, then displayKey.
+std::pair<std::string, std::wstring> displayOrderKey(std::wstring_view name);
 
 // A text as a failure message shows it: the first 40 units, printable ASCII
 // as itself and everything else as \x escapes, then the length.

@@ -121,7 +121,6 @@ TEST_F(LoadCatalog, DisplayNamesFallBackToContainerNameThenPlaceholder)
     addApp(6, L"Mail@Home", L"mail.container");
     addApp(7, L"@{Microsoft.Photos_8wekyb3d8bbwe?ms-resource://Microsoft.Photos/Resources/AppName}",
            L"Microsoft.Photos_8wekyb3d8bbwe");
-    // Names that show nothing are no names.
     addApp(8, L" \x3000\x200B\xFEFF\t\x2800", L"blank.name.container");
     addApp(9, L"\x202E\x2069\xDB40\xDC20", L"\x00A0");
     addApp(10, L"\x200B.", L"dot.container");

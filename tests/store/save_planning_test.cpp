@@ -215,8 +215,6 @@ TEST(FindRefusedAdditions, AnotherErrorStopsTheSearchAndKeepsWhatWasAccepted)
     EXPECT_TRUE(search.refused.empty());
 }
 
-// Each name isolated (U+2068 ... U+2069), without the controls that would
-// reorder it, so that no name can move the text around it.
 TEST(SaveReport, ASaveAfterOutsideChangesNamesTheAppsInsteadOfTheHintToGoAhead)
 {
     EXPECT_EQ(savedStatusText({}), texts::saved);

@@ -6,8 +6,7 @@
 
 #include <string>
 
-// The program's composed status texts, built from its own table. With no
-// app there is nothing to tick.
+// The program's composed status texts, built from its own table.
 inline std::wstring loadedStatus(std::size_t appCount)
 {
     return texts::loadedBeforeCount + std::to_wstring(appCount) + texts::loadedAfterCount +
