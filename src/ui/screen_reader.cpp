@@ -23,7 +23,8 @@ LRESULT CALLBACK announceWhenShown(HWND text, UINT message, WPARAM wParam, LPARA
 {
     const auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(text, GWLP_USERDATA));
     const LRESULT result = CallWindowProcW(original, text, message, wParam, lParam);
-    if ((message == WM_SHOWWINDOW && wParam) || (message == WM_SETTEXT && result && IsWindowVisible(text))) {
+    const bool shown = (GetWindowLongPtrW(text, GWL_STYLE) & WS_VISIBLE) != 0;
+    if ((message == WM_SHOWWINDOW && wParam) || (message == WM_SETTEXT && result && shown)) {
         announceStatusChange(text);
     }
     return result;
