@@ -1,5 +1,6 @@
 #include "catalog/populate_app_list.h"
 
+#include "catalog/display_name.h"
 #include "catalog/recommended_app.h"
 #include "model/window_table.h"
 
@@ -173,9 +174,22 @@ void populateAppList(WindowState& state)
 void showEmptyListText(WindowState& state)
 {
     // An empty catalog is said on the status line; this says that the search
-    // or the filter left nothing of it. The query is read again only then.
-    const bool show = state.expanded && state.visibleRows.empty() &&
-                      (state.showOnlyTicked || !searchQuery(state.searchEdit).empty());
+    // or the filter left nothing of it, and names the filter, lest an app it
+    // leaves out be taken for one that is not installed. The query is read
+    // again only then.
+    bool show = state.expanded && state.visibleRows.empty();
+    if (show) {
+        const bool searching = !searchQuery(state.searchEdit).empty();
+        show = state.showOnlyTicked || searching;
+        const wchar_t* text = !state.showOnlyTicked ? texts::noMatchingApps
+                              : searching           ? texts::noTickedAppsMatch
+                                                    : texts::noTickedApps;
+        wchar_t current[64] = {};
+        GetWindowTextW(state.emptyListText, current, 64);
+        if (std::wstring_view(current) != text) {
+            SetWindowTextW(state.emptyListText, text);
+        }
+    }
     const bool shown = (GetWindowLongPtrW(state.emptyListText, GWL_STYLE) & WS_VISIBLE) != 0;
     if (shown != show) {
         ShowWindow(state.emptyListText, show ? SW_SHOWNA : SW_HIDE);
@@ -223,7 +237,8 @@ int findListedRow(const WindowState& state, std::wstring_view text, int start, b
     const std::size_t steps = wrap ? rows : rows - first;
     for (std::size_t step = 0; step < steps; ++step) {
         const std::size_t row = (first + step) % rows;
-        const std::wstring& name = state.apps[state.visibleRows[row]].displayName;
+        // What the user reads in the row, which the letters typed are of.
+        const std::wstring name = shownName(state.apps[state.visibleRows[row]].displayName);
         if (name.size() < text.size() || (wholeName && name.size() != text.size())) {
             continue;
         }

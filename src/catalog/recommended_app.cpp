@@ -1,6 +1,5 @@
 #include "catalog/recommended_app.h"
 
-#include "catalog/sort_catalog.h"
 #include "model/window_table.h"
 
 namespace {
@@ -61,17 +60,12 @@ bool isRecommendedApp(std::wstring_view displayName, std::wstring_view container
 
 std::int32_t chooseRecommendedEntry(const std::vector<AppEntry>& apps)
 {
-    const auto bindsBefore = [](const AppEntry& candidate, const AppEntry& chosen) {
-        if (candidate.packageMatch != chosen.packageMatch) {
-            return candidate.packageMatch;
-        }
-        const int order = compareDisplayNames(candidate.displayName, chosen.displayName);
-        return order != 0 ? order < 0 : candidate.sidString < chosen.sidString;
-    };
     std::int32_t chosen = -1;
     for (std::size_t i = 0; i < apps.size(); ++i) {
-        if (apps[i].recommended &&
-            (chosen < 0 || bindsBefore(apps[i], apps[static_cast<std::size_t>(chosen)]))) {
+        if (apps[i].packageMatch) {
+            return static_cast<std::int32_t>(i);
+        }
+        if (apps[i].recommended && chosen < 0) {
             chosen = static_cast<std::int32_t>(i);
         }
     }

@@ -25,8 +25,8 @@ bool isRecommendedApp(std::wstring_view displayName, std::wstring_view container
 // The entry the recommended box stands for, or -1 when no entry is
 // recommended. The package itself wins over an app that only mentions
 // ChatGPT, so that a look-alike can never take its place; among matches of
-// the same kind the first in display order, and among equal names the
-// lowest SID, so that every refresh binds the same app.
+// the same kind the first in the catalog, which is in display order, whose
+// ties go to the lowest SID, so that every refresh binds the same app.
 std::int32_t chooseRecommendedEntry(const std::vector<AppEntry>& apps);
 
 // Binds the recommended box to the chosen entry and sets its caption, enabled

@@ -1,6 +1,16 @@
 #include "catalog/user_changes.h"
 
+#include "model/window_table.h"
+
 #include <algorithm>
+
+std::wstring tickStatusText(const WindowState& state)
+{
+    if (!hasUserChanges(state.apps)) {
+        return state.settledStatus;
+    }
+    return state.settledOnFailure ? state.settledStatus + L' ' + texts::settingsChanged : texts::settingsChanged;
+}
 
 bool hasUserChanges(const std::vector<AppEntry>& apps)
 {

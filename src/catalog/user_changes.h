@@ -6,6 +6,12 @@
 #include <unordered_map>
 #include <vector>
 
+// What the status line says after the user ticks or unticks: the reminder to
+// apply while anything differs from the system's list, after a failed load's
+// text (which stays in sight); the text of the last load or save once the
+// ticks cancel out.
+std::wstring tickStatusText(const WindowState& state);
+
 // Whether the user has ticked or unticked any app since the window last read
 // or wrote the system's list: some entry's exempt differs from its baseline.
 bool hasUserChanges(const std::vector<AppEntry>& apps);

@@ -82,9 +82,17 @@ struct WindowState {
     bool showOnlyTicked = false;
     bool populating = false;
     std::int32_t recommendedIndex = -1;
-    // The status text of the last successful load or save, which the line
-    // shows again when the user's ticks cancel out.
+    // A load has succeeded: the window holds a catalog that a save can write,
+    // however many loads failed after it (a failed load changes nothing, and
+    // a save reads the system's list again before it writes).
+    bool catalogRead = false;
+    // The status text of the last load or save, which the line shows again
+    // when the user's ticks cancel out.
     std::wstring settledStatus;
+    // The last load failed, and no load or save has succeeded since: the
+    // reminder to apply follows the failure instead of replacing it, so that
+    // the failure stays in sight.
+    bool settledOnFailure = false;
 
     // A save or the close question is waiting in a message box, whose modal
     // loop lets other messages in. A close request meanwhile only sets

@@ -48,8 +48,9 @@ inline constexpr Box applyButton = {540, 180, 136, 40};
 inline constexpr Box searchEdit = {28, 246, 648, 38};
 inline constexpr Box appList = {28, 298, 648, 304};
 inline constexpr int appListColumnWidth = 615;
-// Inside the list's top, below where its first row would be.
-inline constexpr Box emptyListText = {30, 340, 644, 24};
+// Inside the list's top, below where its first row would be, and between
+// its side borders (WS_BORDER and the client edge, three pixels each).
+inline constexpr Box emptyListText = {31, 340, 642, 24};
 inline constexpr Box closeButton = {576, 620, 100, 40};
 // The status line spans the card in compact mode and leaves room for the
 // close button in expanded mode.
@@ -206,6 +207,8 @@ inline constexpr wchar_t searchCue[] = L"搜索应用";
 // The longest search text, in UTF-16 units; the box takes no more.
 inline constexpr int searchTextLimit = 255;
 inline constexpr wchar_t appColumn[] = L"应用";
+// The column's heading while the list shows only ticked apps.
+inline constexpr wchar_t appColumnTickedOnly[] = L"应用（只显示已勾选）";
 inline constexpr wchar_t unnamedApp[] = L"未命名应用";
 // Each followed by how many shown apps it would change: "（21 个）".
 inline constexpr wchar_t tickAllShown[] = L"勾选全部显示的应用";
@@ -213,8 +216,11 @@ inline constexpr wchar_t untickAllShown[] = L"取消勾选全部显示的应用"
 inline constexpr wchar_t menuCountBefore[] = L"（";
 inline constexpr wchar_t menuCountAfter[] = L" 个）";
 inline constexpr wchar_t showOnlyTicked[] = L"只显示已勾选的应用";
-// In the list's place when a search or the filter leaves no row.
+// In the list's place when a search or the filter leaves no row: the search,
+// the filter with a search, the filter alone.
 inline constexpr wchar_t noMatchingApps[] = L"没有找到匹配的应用。";
+inline constexpr wchar_t noTickedAppsMatch[] = L"没有已勾选的应用与搜索匹配。关闭“只显示已勾选的应用”可显示全部应用。";
+inline constexpr wchar_t noTickedApps[] = L"没有已勾选的应用。";
 
 // The status line.
 inline constexpr wchar_t loading[] = L"正在读取应用…";

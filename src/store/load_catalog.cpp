@@ -1,5 +1,6 @@
 #include "store/load_catalog.h"
 
+#include "catalog/display_name.h"
 #include "catalog/populate_app_list.h"
 #include "catalog/recommended_app.h"
 #include "catalog/sort_catalog.h"
@@ -48,6 +49,17 @@ void endLoad(WindowState& state, const std::wstring& statusText)
     EnableWindow(state.refreshButton, TRUE);
 }
 
+// A failed load changes nothing, so the catalog of the last good read can
+// still be saved: a save reads the system's list again before it writes.
+bool endFailedLoad(WindowState& state, std::wstring failure)
+{
+    state.settledStatus = std::move(failure);
+    state.settledOnFailure = true;
+    endLoad(state, tickStatusText(state));
+    EnableWindow(state.applyButton, state.catalogRead);
+    return false;
+}
+
 } // namespace
 
 bool loadCatalog(WindowState& state)
@@ -58,14 +70,12 @@ bool loadCatalog(WindowState& state)
     showProgress(state, texts::loading);
 
     if (!bindLoopbackApi()) {
-        endLoad(state, texts::unsupported);
-        return false;
+        return endFailedLoad(state, texts::unsupported);
     }
 
     ExemptionList configured;
     if (const DWORD result = readExemptionList(configured); result != ERROR_SUCCESS) {
-        endLoad(state, texts::readConfigFailed + errorText(result));
-        return false;
+        return endFailedLoad(state, texts::readConfigFailed + errorText(result));
     }
 
     std::unordered_set<std::wstring> seenSids;
@@ -73,8 +83,7 @@ bool loadCatalog(WindowState& state)
         EnumeratedAppContainers enumerated(loopbackApi.freeAppContainers);
         const DWORD result = loopbackApi.enumAppContainers(0, &enumerated.count, &enumerated.records);
         if (result != ERROR_SUCCESS) {
-            endLoad(state, texts::readAppsFailed + errorText(result));
-            return false;
+            return endFailedLoad(state, texts::readAppsFailed + errorText(result));
         }
         enumerated.succeeded = true;
 
@@ -95,10 +104,11 @@ bool loadCatalog(WindowState& state)
             AppEntry entry;
             entry.displayName = displayNameOf(record);
             entry.containerName = textOrEmpty(record.appContainerName);
-            if (entry.displayName.empty()) {
+            // A name that shows nothing would be an empty row.
+            if (isBlankName(entry.displayName)) {
                 entry.displayName = entry.containerName;
             }
-            if (entry.displayName.empty()) {
+            if (isBlankName(entry.displayName)) {
                 entry.displayName = texts::unnamedApp;
             }
             const std::wstring packageFullName = textOrEmpty(record.packageFullName);
@@ -126,9 +136,12 @@ bool loadCatalog(WindowState& state)
     populateAppList(state);
 
     // The hint to tick and apply gives way to the reminder when ticks not yet
-    // saved were kept: both in one line would say the same twice.
+    // saved were kept: both in one line would say the same twice. With no
+    // app there is nothing to tick.
     const std::wstring loaded = texts::loadedBeforeCount + std::to_wstring(state.apps.size()) + texts::loadedAfterCount;
-    state.settledStatus = loaded + texts::loadedHint;
+    state.settledStatus = state.apps.empty() ? loaded : loaded + texts::loadedHint;
+    state.settledOnFailure = false;
+    state.catalogRead = true;
     endLoad(state, hasUserChanges(state.apps) ? loaded + texts::settingsChanged : state.settledStatus);
     EnableWindow(state.applyButton, TRUE);
     return true;

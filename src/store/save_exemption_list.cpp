@@ -157,6 +157,7 @@ SaveOutcome saveAroundRefusals(WindowState& state, SavePlan& plan, const SidsToW
     const std::vector<std::wstring> refusedNames = namesOf(state.apps, refused);
     adoptWrittenList(state, plan, written, std::vector<bool>(state.apps.size(), false));
     state.settledStatus = refusalStatusText(refusedNames, namesOf(state.apps, plan.changedOutside));
+    state.settledOnFailure = false;
     SetWindowTextW(state.statusLabel, state.settledStatus.c_str());
     MessageBoxW(state.window, refusalMessageText(refusedNames).c_str(), texts::windowCaption, MB_OK | MB_ICONWARNING);
     return SaveOutcome::savedWithRefusals;
@@ -181,6 +182,7 @@ SaveOutcome readMergeAndWrite(WindowState& state)
     if (result == ERROR_SUCCESS) {
         adoptWrittenList(state, plan, plan.exempt, std::vector<bool>(state.apps.size(), false));
         state.settledStatus = savedStatusText(namesOf(state.apps, plan.changedOutside));
+        state.settledOnFailure = false;
         SetWindowTextW(state.statusLabel, state.settledStatus.c_str());
         return SaveOutcome::saved;
     }

@@ -1,5 +1,6 @@
 #include "store/save_report.h"
 
+#include "catalog/display_name.h"
 #include "model/window_table.h"
 
 #include <algorithm>
@@ -11,6 +12,7 @@ constexpr std::size_t namesInMessage = 20;
 
 // The count, then at most three names joined by the separator, "等" after
 // them when there are more: how the status line names apps wherever it does.
+// Each name is isolated, so that none can reorder the text around it.
 std::wstring countedNames(const wchar_t* beforeCount, const wchar_t* afterCount, const std::vector<std::wstring>& names)
 {
     std::wstring text = beforeCount + std::to_wstring(names.size()) + afterCount;
@@ -19,7 +21,7 @@ std::wstring countedNames(const wchar_t* beforeCount, const wchar_t* afterCount,
         if (i > 0) {
             text += texts::nameSeparator;
         }
-        text += names[i];
+        text += isolatedName(names[i]);
     }
     if (names.size() > shown) {
         text += texts::moreNames;
@@ -59,7 +61,7 @@ std::wstring refusalMessageText(const std::vector<std::wstring>& names)
         if (i > 0) {
             text += L'\n';
         }
-        text += names[i];
+        text += isolatedName(names[i]);
     }
     if (names.size() > shown) {
         text += L'\n';

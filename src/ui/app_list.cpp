@@ -1,12 +1,11 @@
 #include "ui/app_list.h"
 
+#include "catalog/display_name.h"
 #include "catalog/populate_app_list.h"
 #include "ui/commands.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
-
-#include <algorithm>
 
 namespace {
 
@@ -114,15 +113,21 @@ LRESULT CALLBACK tickRoutes(HWND list, UINT message, WPARAM wParam, LPARAM lPara
     return callListView(list, message, wParam, lParam);
 }
 
-// Copies as much of the name as the buffer holds, as the list does with the
-// names of the rows it keeps.
+// Copies as much of the name as the window shows of it as the buffer holds,
+// as the list does with the names of the rows it keeps. Each row is one name,
+// so leaving the bidirectional controls out is all it takes to keep a name
+// from disguising itself.
 void copyName(const std::wstring& name, wchar_t* buffer, int capacity)
 {
     if (!buffer || capacity <= 0) {
         return;
     }
-    const std::size_t length = std::min(name.size(), static_cast<std::size_t>(capacity) - 1);
-    std::copy_n(name.data(), length, buffer);
+    std::size_t length = 0;
+    for (auto unit = name.begin(); unit != name.end() && length + 1 < static_cast<std::size_t>(capacity); ++unit) {
+        if (!isBidiControl(*unit)) {
+            buffer[length++] = *unit;
+        }
+    }
     buffer[length] = L'\0';
 }
 

@@ -8,6 +8,7 @@
 #include "store/load_catalog.h"
 #include "ui/closing.h"
 #include "ui/keyboard_focus.h"
+#include "ui/screen_reader.h"
 #include "ui/window_layout.h"
 
 #include <commctrl.h>
@@ -58,7 +59,23 @@ void keepBottomInsideWorkArea(HWND window, int height, const RECT& work)
 // user's ticks have cancelled out.
 void showTickStatus(WindowState& state)
 {
-    SetWindowTextW(state.statusLabel, hasUserChanges(state.apps) ? texts::settingsChanged : state.settledStatus.c_str());
+    SetWindowTextW(state.statusLabel, tickStatusText(state).c_str());
+}
+
+// Apps unticked while the filter is on stay listed until the next search or
+// refresh, so that a slip can be undone. The heading, and the list's name
+// for screen readers, say the filter is on, so that an app it leaves out is
+// not taken for one that is not installed.
+void toggleShowOnlyTicked(WindowState& state)
+{
+    state.showOnlyTicked = !state.showOnlyTicked;
+    const wchar_t* heading = state.showOnlyTicked ? texts::appColumnTickedOnly : texts::appColumn;
+    LVCOLUMNW column = {};
+    column.mask = LVCF_TEXT;
+    column.pszText = const_cast<wchar_t*>(heading);
+    SendMessageW(state.appList, LVM_SETCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+    nameAppList(state.appList, heading);
+    populateAppList(state);
 }
 
 void onRecommendedCheckToggled(WindowState& state)
@@ -151,10 +168,7 @@ void onCommand(WindowState& state, int controlId, int notificationCode)
         break;
     case showOnlyTickedId:
         if (notificationCode == 0) {
-            // Apps unticked while the filter is on stay listed until the next
-            // search or refresh, so that a slip can be undone.
-            state.showOnlyTicked = !state.showOnlyTicked;
-            populateAppList(state);
+            toggleShowOnlyTicked(state);
         }
         break;
     case tickAllShownId:

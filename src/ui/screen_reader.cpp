@@ -18,11 +18,13 @@ constexpr LONG politeLiveSetting = 1;
 constexpr DWORD clientObject = static_cast<DWORD>(OBJID_CLIENT);
 constexpr DWORD wholeObject = CHILDID_SELF;
 
+// When it appears, and when its text changes while it is shown.
 LRESULT CALLBACK announceWhenShown(HWND text, UINT message, WPARAM wParam, LPARAM lParam)
 {
     const auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(text, GWLP_USERDATA));
     const LRESULT result = CallWindowProcW(original, text, message, wParam, lParam);
-    if (message == WM_SHOWWINDOW && wParam) {
+    const bool shown = (GetWindowLongPtrW(text, GWL_STYLE) & WS_VISIBLE) != 0;
+    if ((message == WM_SHOWWINDOW && wParam) || (message == WM_SETTEXT && result && shown)) {
         announceStatusChange(text);
     }
     return result;
@@ -33,7 +35,7 @@ LRESULT CALLBACK announceWhenShown(HWND text, UINT message, WPARAM wParam, LPARA
 void annotateForScreenReaders(const WindowState& state)
 {
     accessibilityApi.setHwndPropStr(state.searchEdit, clientObject, wholeObject, nameProperty, texts::searchCue);
-    accessibilityApi.setHwndPropStr(state.appList, clientObject, wholeObject, nameProperty, texts::appColumn);
+    nameAppList(state.appList, texts::appColumn);
     VARIANT polite = {};
     polite.vt = VT_I4;
     polite.lVal = politeLiveSetting;
@@ -42,6 +44,11 @@ void annotateForScreenReaders(const WindowState& state)
     accessibilityApi.setHwndProp(state.emptyListText, clientObject, wholeObject, liveSettingProperty, polite);
     SetWindowLongPtrW(state.emptyListText, GWLP_USERDATA, GetWindowLongPtrW(state.emptyListText, GWLP_WNDPROC));
     SetWindowLongPtrW(state.emptyListText, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&announceWhenShown));
+}
+
+void nameAppList(HWND list, const wchar_t* heading)
+{
+    accessibilityApi.setHwndPropStr(list, clientObject, wholeObject, nameProperty, heading);
 }
 
 void announceStatusChange(HWND statusLabel)

@@ -12,5 +12,9 @@
 // E_NOTIMPL) leaves its control as it was.
 void annotateForScreenReaders(const WindowState& state);
 
+// Names the list by its column's heading, which says whether the list shows
+// ticked apps only.
+void nameAppList(HWND list, const wchar_t* heading);
+
 // Tells screen readers that the status line's text has changed.
 void announceStatusChange(HWND statusLabel);

@@ -71,23 +71,16 @@ TEST_F(BindRecommendedApp, ThePackageWinsOverLookAlikesThatSortFirstAndTheyAreLi
     EXPECT_EQ(window.rowText(1), L"Alpha");
 }
 
-// Two look-alikes of the same name: the catalog keeps them in the order the
-// system gave, but the box binds the same one whatever that order.
-TEST_F(BindRecommendedApp, AmongEqualNamesARefreshBindsTheSameApp)
+// Look-alikes: the first in the list's order (digits as numbers, then SID).
+TEST_F(BindRecommendedApp, TheFirstByNameIsBoundAndAmongEqualNamesTheLowestSid)
 {
-    addApp(5, L"ChatGPT");
-    addApp(4, L"chatgpt");
+    addApp(6, L"ChatGPT 10");
+    addApp(5, L"ChatGPT 9");
+    addApp(4, L"chatgpt 9");
     TestWindow& window = open();
-    ASSERT_EQ(state().apps[0].sidString, appContainerSid(5));
-    ASSERT_EQ(state().recommendedIndex, 1);
-    EXPECT_EQ(window.rowText(0), L"ChatGPT");
-
-    std::swap(fake().appContainers[0], fake().appContainers[1]);
-    window.command(refreshButtonId);
-
-    ASSERT_EQ(state().apps[0].sidString, appContainerSid(4));
-    EXPECT_EQ(state().recommendedIndex, 0);
-    EXPECT_EQ(window.rowText(0), L"ChatGPT");
+    ASSERT_EQ(state().recommendedIndex, 0);
+    EXPECT_EQ(state().apps[0].sidString, appContainerSid(4));
+    EXPECT_EQ(window.rowText(0), L"ChatGPT 9");
 }
 
 TEST_F(BindRecommendedApp, RebindingFollowsTheCatalogAfterEveryLoad)

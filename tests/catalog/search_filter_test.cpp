@@ -61,6 +61,12 @@ TEST_F(SearchFilter, AsciiCaseAndFullWidthFormsAreIgnoredButOtherLettersMatchExa
     EXPECT_EQ(rows(window), (std::vector<std::wstring>{L"Zune"}));
     window.setSearchText(L"zun\x00C9");
     EXPECT_TRUE(rows(window).empty());
+    // A name cannot reorder its row to pass for another; the search matches it as stored.
+    addApp(6, L"\x202E" L"evil.exe\x202C txt.abc");
+    window.command(refreshButtonId);
+    window.setSearchText(L"evil.exe");
+    EXPECT_EQ(window.rowText(0), L"evil.exe txt.abc");
+    EXPECT_EQ(findListedRow(state(), L"evil", 0, false, true), 0) << "typing the letters one sees";
 }
 
 TEST_F(SearchFilter, ContainerNameMatchesListTheApp)
@@ -135,6 +141,12 @@ TEST_F(SearchFilter, TickedOnlyFilterAndTheTextOfAnEmptyResult)
     TestWindow& window = openCatalog();
     window.command(moreAppsButtonId);
     const auto emptyTextShown = [&] { return (GetWindowLongPtrW(state().emptyListText, GWL_STYLE) & WS_VISIBLE) != 0; };
+    const auto heading = [&] {
+        wchar_t text[32] = {};
+        LVCOLUMNW column = {.mask = LVCF_TEXT, .pszText = text, .cchTextMax = 32};
+        SendMessageW(state().appList, LVM_GETCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+        return std::wstring(text);
+    };
     EXPECT_EQ(windowText(state().emptyListText), texts::noMatchingApps);
 
     window.command(showOnlyTickedId, 0);
@@ -149,12 +161,25 @@ TEST_F(SearchFilter, TickedOnlyFilterAndTheTextOfAnEmptyResult)
     ASSERT_EQ(accessibility().events.size(), 1u);
     EXPECT_EQ(accessibility().events[0].event, static_cast<DWORD>(EVENT_OBJECT_LIVEREGIONCHANGED));
     EXPECT_EQ(accessibility().events[0].window, state().emptyListText);
+    EXPECT_EQ(windowText(state().emptyListText), texts::noTickedAppsMatch);
+    EXPECT_EQ(heading(), texts::appColumnTickedOnly);
+    EXPECT_EQ(accessibility().annotations.back().text, texts::appColumnTickedOnly) << "the list's name";
+    RECT strip = {}, inside = {};
+    GetWindowRect(state().emptyListText, &strip);
+    GetClientRect(state().appList, &inside);
+    MapWindowPoints(state().appList, nullptr, reinterpret_cast<POINT*>(&inside), 2);
+    EXPECT_TRUE(strip.left >= inside.left && strip.right <= inside.right);
+    window.setSearchText(L"");
+    EXPECT_EQ(accessibility().events.back().text, texts::noTickedApps) << "read out again";
+    window.setSearchText(L"photos");
 
     window.command(showOnlyTickedId, 0);
     EXPECT_EQ(rows(window), (std::vector<std::wstring>{L"Photos"}));
     EXPECT_FALSE(emptyTextShown());
+    EXPECT_EQ(heading(), texts::appColumn);
     window.setSearchText(L"no such app");
     EXPECT_TRUE(emptyTextShown());
+    EXPECT_EQ(windowText(state().emptyListText), texts::noMatchingApps);
     window.command(moreAppsButtonId);
     EXPECT_FALSE(emptyTextShown()) << "compact";
     window.command(moreAppsButtonId);

@@ -48,12 +48,13 @@ TEST(SortCatalog, FoldsOnlyAsciiLettersAndPutsPrefixesFirst)
     EXPECT_LT(compareDisplayNames(L"", L"a"), 0);
 }
 
+// Digits as numbers, case ignored; then code units; then SIDs ("S-1-15-2-10" before "-9").
 TEST(SortCatalog, OrdersByDisplayNameAcrossScripts)
 {
-    EXPECT_EQ(sortedNames({L"zebra", L"计算器", L"Äpfel", L"_Tools", L"Apple", L"app", L"2048", L"\xFF21pp",
-                           L"邮件", L"alpha"}),
-              (std::vector<std::wstring>{L"2048", L"_Tools", L"alpha", L"app", L"Apple", L"zebra", L"Äpfel",
-                                         L"计算器", L"邮件", L"\xFF21pp"}));
+    EXPECT_EQ(sortedNames({L"zebra", L"计算器", L"äpfel", L"_Tools", L"App 10", L"app", L"2048", L"app 9", L"Äpfel",
+                           L"zune", L"Zune", L"邮件", L"alpha"}),
+              (std::vector<std::wstring>{L"_Tools", L"2048", L"alpha", L"Äpfel", L"äpfel", L"app", L"app 9", L"App 10",
+                                         L"zebra", L"Zune", L"zune", L"计算器", L"邮件"}));
 }
 
 TEST(SortCatalog, EntriesMoveWithAllTheirFields)
@@ -80,7 +81,11 @@ TEST(SortCatalog, LargeCatalogIsInAscendingOrder)
     }
     sortCatalog(apps);
     for (std::size_t i = 1; i < apps.size(); ++i) {
-        EXPECT_LE(compareDisplayNames(apps[i - 1].displayName, apps[i].displayName), 0) << i;
+        EXPECT_NE(CompareStringEx(LOCALE_NAME_USER_DEFAULT, LINGUISTIC_IGNORECASE | SORT_DIGITSASNUMBERS,
+                                  apps[i - 1].displayName.c_str(), -1, apps[i].displayName.c_str(), -1, nullptr,
+                                  nullptr, 0),
+                  CSTR_GREATER_THAN)
+            << i;
     }
 }
 

@@ -62,7 +62,7 @@ TEST_F(Saving, KeepsWhatAnotherProgramChangedWhileTheWindowWasOpen)
                           "exempt " + spotifySid, "exempt-raw " + rawSidHex}));
     click(control(applyButtonId));
     // Spotify, which the user left alone, is exempt now: the user is told.
-    ASSERT_TRUE(statusBecomes(L"设置已保存。其他程序同时更改了 1 个应用的设置：Spotify Music。列表已更新为系统当前的状态。"));
+    ASSERT_TRUE(statusBecomes(L"设置已保存。其他程序同时更改了 1 个应用的设置：\x2068Spotify Music\x2069。列表已更新为系统当前的状态。"));
 
     EXPECT_EQ(exemptionsIn(storeBytes()), sorted({rawSidHex, spotifySid, telegramSid, weatherSid}));
     EXPECT_EQ(rows(), (std::vector<ListRow>{{L"Spotify Music", true}, {L"Telegram Desktop", true}, {L"天气", true}}));
@@ -80,9 +80,9 @@ TEST_F(Saving, AnAppTheSystemRefusesIsNamedAndEverythingElseIsSaved)
     HWND box = nullptr;
     ASSERT_TRUE(waitUntil([&] { return (box = findMessageBox(run_.processId())) != nullptr; }));
     EXPECT_EQ(textOf(box), texts::windowCaption);
-    EXPECT_EQ(messageBoxText(box), texts::refusedBox + std::wstring(L"Telegram Desktop"));
+    EXPECT_EQ(messageBoxText(box), texts::refusedBox + std::wstring(L"\x2068Telegram Desktop\x2069"));
     EXPECT_EQ(status(), texts::refusedBeforeCount + std::wstring(L"1") + texts::refusedAfterCount +
-                            L"Telegram Desktop" + texts::refusedEnd);
+                            L"\x2068Telegram Desktop\x2069" + texts::refusedEnd);
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(waitUntil([&] { return IsWindowEnabled(control(applyButtonId)) != FALSE; }));
 

@@ -1,4 +1,3 @@
-#include "catalog/sort_catalog.h"
 #include "reliability/generated_store.h"
 #include "support/window_checks.h"
 #include "support/catalog_fixture.h"
@@ -33,8 +32,9 @@ struct SessionModel {
     bool expanded = false;
     std::wstring search;
     std::wstring status;
-    // The text of the last successful load or save.
+    // The text of the last successful load or save, or of a load that failed since.
     std::wstring settled;
+    bool failedSince = false;
 
     bool changedByUser() const
     {
@@ -42,7 +42,10 @@ struct SessionModel {
                            [](const auto& item) { return item.second.exempt != item.second.baseline; });
     }
     // After a tick: the reminder while anything differs, else the settled text.
-    std::wstring tickStatus() const { return changedByUser() ? texts::settingsChanged : settled; }
+    std::wstring tickStatus() const
+    {
+        return !changedByUser() ? settled : (failedSince ? settled + L' ' : L"") + texts::settingsChanged;
+    }
     // A successful load of `store` keeps the user's ticks not yet saved.
     void reload(const GeneratedStore& store)
     {
@@ -56,6 +59,7 @@ struct SessionModel {
         catalog = std::move(reloaded);
         loaded = true;
         applyEnabled = true;
+        failedSince = false;
         settled = loadedStatus(catalog.entries.size());
         status = changedByUser() ? loadedWithChangesStatus(catalog.entries.size()) : settled;
     }
@@ -80,10 +84,10 @@ std::wstring failNextLoad(Random& random, FakeNetworkIsolation& fake)
 // match, then the first in display order, then the lowest SID; empty for none.
 std::wstring boundSid(const ExpectedCatalog& catalog)
 {
-    std::optional<std::tuple<bool, std::wstring, std::wstring>> best;
+    std::optional<std::tuple<bool, std::pair<std::string, std::wstring>, std::wstring>> best;
     for (const auto& [sid, entry] : catalog.entries) {
         if (entry.recommended) {
-            auto key = std::make_tuple(!entry.packageMatch, displayKey(entry.name), sid);
+            auto key = std::make_tuple(!entry.packageMatch, displayOrderKey(entry.name), sid);
             if (!best || key < *best) {
                 best = std::move(key);
             }
@@ -200,7 +204,7 @@ protected:
             const auto previous = model.catalog.entries.find(tail[i - 1]);
             const auto current = model.catalog.entries.find(tail[i]);
             if (previous != model.catalog.entries.end() && current != model.catalog.entries.end()) {
-                EXPECT_FALSE(displayKey(current->second.name) < displayKey(previous->second.name))
+                EXPECT_FALSE(displayOrderKey(current->second.name) < displayOrderKey(previous->second.name))
                     << "write order at " << i << ": " << brief(previous->second.name) << " before "
                     << brief(current->second.name);
             }
@@ -358,8 +362,10 @@ void GeneratedSessions::runSeed(std::uint64_t seed)
             const WindowSnapshot before = snapshotOf(window);
             const bool fails = random.percent(12);
             if (fails) {
-                model.status = failNextLoad(random, fake());
-                model.applyEnabled = false;
+                model.settled = failNextLoad(random, fake());
+                model.failedSince = true;
+                model.status = model.tickStatus();
+                model.applyEnabled = model.loaded;
             } else {
                 model.reload(store);
             }
@@ -425,13 +431,14 @@ void GeneratedSessions::runSeed(std::uint64_t seed)
                             changedOutside.push_back(entry.name);
                         }
                     }
-                    // Named in display order; names that compare equal are
-                    // the same text, so their order among themselves is moot.
-                    std::sort(changedOutside.begin(), changedOutside.end(), [](const auto& left, const auto& right) {
-                        return compareDisplayNames(left, right) < 0;
-                    });
+                    // Named in display order; ties keep the SID order they were collected in.
+                    const auto byDisplayOrder = [](const auto& left, const auto& right) {
+                        return displayOrderKey(left) < displayOrderKey(right);
+                    };
+                    std::stable_sort(changedOutside.begin(), changedOutside.end(), byDisplayOrder);
                     model.catalog = merged.catalog;
                     model.settled = savedStatusText(changedOutside);
+                    model.failedSince = false;
                     model.status = model.settled;
                     store.replaceExemptions(fake().writes.front());
                 }

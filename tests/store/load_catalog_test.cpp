@@ -121,6 +121,9 @@ TEST_F(LoadCatalog, DisplayNamesFallBackToContainerNameThenPlaceholder)
     addApp(6, L"Mail@Home", L"mail.container");
     addApp(7, L"@{Microsoft.Photos_8wekyb3d8bbwe?ms-resource://Microsoft.Photos/Resources/AppName}",
            L"Microsoft.Photos_8wekyb3d8bbwe");
+    addApp(8, L" \x3000\x200B\xFEFF\t\x2800", L"blank.name.container");
+    addApp(9, L"\x202E\x2069\xDB40\xDC20", L"\x00A0");
+    addApp(10, L"\x200B.", L"dot.container");
 
     open();
 
@@ -132,6 +135,9 @@ TEST_F(LoadCatalog, DisplayNamesFallBackToContainerNameThenPlaceholder)
     EXPECT_EQ(entryWithSid(state(), 5)->containerName, L"");
     EXPECT_EQ(entryWithSid(state(), 6)->displayName, L"Mail@Home");
     EXPECT_EQ(entryWithSid(state(), 7)->displayName, L"Microsoft.Photos_8wekyb3d8bbwe");
+    EXPECT_EQ(entryWithSid(state(), 8)->displayName, L"blank.name.container");
+    EXPECT_EQ(entryWithSid(state(), 9)->displayName, texts::unnamedApp);
+    EXPECT_EQ(entryWithSid(state(), 10)->displayName, L"\x200B.");
 }
 
 TEST_F(LoadCatalog, ExemptionsOfUninstalledAppsArePreservedAndTheRestMatchExactly)

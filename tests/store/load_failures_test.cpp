@@ -22,12 +22,12 @@ protected:
         return open();
     }
 
-    void expectFailedExit(const std::wstring& expectedStatus)
+    void expectFailedExit(const std::wstring& expectedStatus, bool earlierReadSucceeded = true)
     {
         EXPECT_EQ(status(), expectedStatus);
         EXPECT_FALSE(state().populating);
         EXPECT_TRUE(IsWindowEnabled(state().refreshButton));
-        EXPECT_FALSE(IsWindowEnabled(state().applyButton));
+        EXPECT_EQ(IsWindowEnabled(state().applyButton) != FALSE, earlierReadSucceeded);
     }
 };
 
@@ -54,7 +54,7 @@ TEST_F(LoadFailures, ReadFailureShowsTheSystemMessageAndKeepsTheEarlierCatalog)
 
     window.command(refreshButtonId);
 
-    expectFailedExit(std::wstring(texts::readConfigFailed) + systemText(ERROR_ACCESS_DENIED));
+    expectFailedExit(texts::readConfigFailed + systemText(ERROR_ACCESS_DENIED) + L' ' + texts::settingsChanged);
     expectSameWindow(before, snapshotOf(window));
     EXPECT_EQ(fake().enumCalls, 1);
     expectNothingLeftBehind();
@@ -85,25 +85,29 @@ TEST_F(LoadFailures, FirstLoadFailureLeavesTheCheckBoxAsCreatedAndDisabled)
 
     open();
 
-    expectFailedExit(std::wstring(texts::readConfigFailed) + systemText(ERROR_ACCESS_DENIED));
+    expectFailedExit(std::wstring(texts::readConfigFailed) + systemText(ERROR_ACCESS_DENIED), false);
     EXPECT_TRUE(state().apps.empty());
     EXPECT_EQ(state().recommendedIndex, -1);
     EXPECT_EQ(windowText(state().recommendedCheck), texts::recommendedFound);
     EXPECT_FALSE(IsWindowEnabled(state().recommendedCheck));
 }
 
-TEST_F(LoadFailures, SuccessfulRefreshAfterAFailureEnablesApplyAgain)
+// The failure stays in sight until a save through the button succeeds.
+TEST_F(LoadFailures, AfterAFailedRefreshATickIsSavedAndTheFailureStaysInSight)
 {
     TestWindow& window = openLoadedWindow();
     fake().enumResult = ERROR_OUTOFMEMORY;
     window.command(refreshButtonId);
-    ASSERT_FALSE(IsWindowEnabled(state().applyButton));
+    const std::wstring failure = texts::readAppsFailed + systemText(ERROR_OUTOFMEMORY);
+    expectFailedExit(failure);
     fake().enumResult = ERROR_SUCCESS;
 
-    window.command(refreshButtonId);
-
-    EXPECT_TRUE(IsWindowEnabled(state().applyButton));
-    EXPECT_EQ(status(), loadedStatus(3));
+    window.setRowChecked(0, true);
+    EXPECT_EQ(status(), failure + L' ' + texts::settingsChanged);
+    window.command(applyButtonId);
+    EXPECT_EQ(fake().configuredSids.size(), 4u);
+    window.setRowChecked(1, false);
+    EXPECT_EQ(status(), texts::settingsChanged);
 }
 
 TEST_F(LoadFailures, UnconvertibleSidsAndFailedConversionsNeverLeak)

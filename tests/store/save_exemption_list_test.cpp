@@ -328,14 +328,18 @@ struct RefusalCase {
 TEST_F(SaveExemptionList, RefusedAdditionsAreUntickedAndNamedAndEverythingElseIsWritten)
 {
     const RefusalCase cases[] = {
-        {"one among several", {appContainerSid(4)}, {0, 2, -1}, sids({77, 2, 3, 1}), L"Gamma", L"Gamma"},
+        {"one among several", {appContainerSid(4)}, {0, 2, -1}, sids({77, 2, 3, 1}), L"\x2068Gamma\x2069",
+         L"\x2068Gamma\x2069"},
         {"several, the recommended app among them", {appContainerSid(1), appContainerSid(4)}, {0, 2, -1},
-         sids({77, 2, 3}), std::wstring(L"ChatGPT") + texts::nameSeparator + L"Gamma", L"ChatGPT\nGamma"},
+         sids({77, 2, 3}), std::wstring(L"\x2068" L"ChatGPT\x2069") + texts::nameSeparator + L"\x2068Gamma\x2069",
+         L"\x2068" L"ChatGPT\x2069\n\x2068Gamma\x2069"},
         {"every addition", {appContainerSid(2), appContainerSid(4)}, {0, 2}, sids({77, 3}),
-         std::wstring(L"Alpha") + texts::nameSeparator + L"Gamma", L"Alpha\nGamma"},
-        {"one, and another program exempted an app", {appContainerSid(4)}, {0, 2}, sids({77, 2, 3, 1}), L"Gamma",
-         L"Gamma", 1, texts::outsideBeforeCount + std::wstring(L"1") + texts::outsideAfterCount + L"ChatGPT" +
-         texts::outsideEnd},
+         std::wstring(L"\x2068" L"Alpha\x2069") + texts::nameSeparator + L"\x2068Gamma\x2069",
+         L"\x2068" L"Alpha\x2069\n\x2068Gamma\x2069"},
+        {"one, and another program exempted an app", {appContainerSid(4)}, {0, 2}, sids({77, 2, 3, 1}),
+         L"\x2068Gamma\x2069", L"\x2068Gamma\x2069", 1,
+         texts::outsideBeforeCount + std::wstring(L"1") + texts::outsideAfterCount + L"\x2068" L"ChatGPT\x2069" +
+             texts::outsideEnd},
     };
     for (const RefusalCase& test : cases) {
         SCOPED_TRACE(test.what);

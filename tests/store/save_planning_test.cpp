@@ -218,32 +218,33 @@ TEST(FindRefusedAdditions, AnotherErrorStopsTheSearchAndKeepsWhatWasAccepted)
 TEST(SaveReport, ASaveAfterOutsideChangesNamesTheAppsInsteadOfTheHintToGoAhead)
 {
     EXPECT_EQ(savedStatusText({}), texts::saved);
-    EXPECT_EQ(savedStatusText({L"天气", L"画图"}),
-              L"设置已保存。其他程序同时更改了 2 个应用的设置：天气、画图。列表已更新为系统当前的状态。");
+    EXPECT_EQ(savedStatusText({L"天气", L"\x202E" L"evil.exe\x2066"}),
+              L"设置已保存。其他程序同时更改了 2 个应用的设置：\x2068天气\x2069、\x2068" L"evil.exe\x2069。列表已更新为系统当前的状态。");
     EXPECT_EQ(savedStatusText({L"A", L"B", L"C", L"D"}),
-              L"设置已保存。其他程序同时更改了 4 个应用的设置：A、B、C 等。列表已更新为系统当前的状态。");
+              L"设置已保存。其他程序同时更改了 4 个应用的设置：\x2068" L"A\x2069、\x2068" L"B\x2069、\x2068" L"C\x2069 等。列表已更新为系统当前的状态。");
     EXPECT_EQ(refusalStatusText({L"OneDrive"}, {L"天气"}),
-              L"设置已保存，但系统拒绝了 1 个应用：OneDrive。其他程序同时更改了 1 个应用的设置：天气。列表已更新为系统当前的状态。");
+              L"设置已保存，但系统拒绝了 1 个应用：\x2068OneDrive\x2069。其他程序同时更改了 1 个应用的设置：\x2068天气\x2069。列表已更新为系统当前的状态。");
 }
 
 TEST(SaveReport, NamesAtMostThreeRefusedAppsInTheStatusAndTwentyInTheMessage)
 {
     const std::vector<std::wstring> one = {L"OneDrive"};
     EXPECT_EQ(refusalStatusText(one, {}), texts::refusedBeforeCount + std::wstring(L"1") + texts::refusedAfterCount +
-                                             L"OneDrive" + texts::refusedEnd);
-    EXPECT_EQ(refusalMessageText(one), texts::refusedBox + std::wstring(L"OneDrive"));
+                                             L"\x2068OneDrive\x2069" + texts::refusedEnd);
+    EXPECT_EQ(refusalMessageText(one), texts::refusedBox + std::wstring(L"\x2068OneDrive\x2069"));
 
     const std::vector<std::wstring> four = {L"A", L"B", L"C", L"D"};
     EXPECT_EQ(refusalStatusText(four, {}), texts::refusedBeforeCount + std::wstring(L"4") + texts::refusedAfterCount +
-                                           L"A" + texts::nameSeparator + L"B" + texts::nameSeparator + L"C" +
-                                           texts::moreNames + texts::refusedEnd);
+                                           L"\x2068" L"A\x2069" + texts::nameSeparator + L"\x2068" L"B\x2069" +
+                                           texts::nameSeparator + L"\x2068" L"C\x2069" + texts::moreNames +
+                                           texts::refusedEnd);
 
     std::vector<std::wstring> many;
     std::wstring expected = texts::refusedBox;
     for (int i = 0; i < 21; ++i) {
         many.push_back(L"App " + std::to_wstring(i));
         if (i < 20) {
-            expected += (i > 0 ? L"\n" : L"") + many.back();
+            expected += (i > 0 ? L"\n\x2068" : L"\x2068") + many.back() + L"\x2069";
         }
     }
     EXPECT_EQ(refusalMessageText(many), expected + L"\n" + texts::refusedBoxMore);

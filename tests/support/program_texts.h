@@ -9,7 +9,8 @@
 // The program's composed status texts, built from its own table.
 inline std::wstring loadedStatus(std::size_t appCount)
 {
-    return texts::loadedBeforeCount + std::to_wstring(appCount) + texts::loadedAfterCount + texts::loadedHint;
+    return texts::loadedBeforeCount + std::to_wstring(appCount) + texts::loadedAfterCount +
+           (appCount > 0 ? texts::loadedHint : L"");
 }
 
 // A load that kept ticks not yet saved: the reminder instead of the hint.

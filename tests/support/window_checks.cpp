@@ -20,6 +20,17 @@ std::wstring displayKey(std::wstring_view name)
     return key;
 }
 
+std::pair<std::string, std::wstring> displayOrderKey(std::wstring_view name)
+{
+    const DWORD flags = LCMAP_SORTKEY | LINGUISTIC_IGNORECASE | SORT_DIGITSASNUMBERS;
+    const auto length = static_cast<int>(name.size());
+    std::string key(static_cast<std::size_t>(LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, name.data(), length,
+                                                           nullptr, 0, nullptr, nullptr, 0)), '\0');
+    LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, name.data(), length, reinterpret_cast<LPWSTR>(key.data()),
+                  static_cast<int>(key.size()), nullptr, nullptr, 0);
+    return {key, displayKey(name)};
+}
+
 WindowSnapshot snapshotOf(const TestWindow& window)
 {
     const WindowState& state = window.state();
@@ -129,7 +140,8 @@ void expectWindowInvariants(const TestWindow& window)
         ADD_FAILURE() << "entry " << *found << " has an empty or repeated SID " << brief(apps[*found].sidString);
     }
     if (const auto found = firstWhere(apps.size(), [&](std::size_t i) {
-            return i > 0 && displayKey(apps[i].displayName) < displayKey(apps[i - 1].displayName);
+            return i > 0 && std::tuple(displayOrderKey(apps[i].displayName), apps[i].sidString) <
+                               std::tuple(displayOrderKey(apps[i - 1].displayName), apps[i - 1].sidString);
         })) {
         ADD_FAILURE() << "out of display order at entry " << *found << ": " << brief(apps[*found - 1].displayName)
                       << " before " << brief(apps[*found].displayName);
@@ -146,7 +158,7 @@ void expectWindowInvariants(const TestWindow& window)
     // first in display order, then for the lowest SID.
     std::int32_t expectedIndex = -1;
     const auto bindingKey = [&](std::size_t i) {
-        return std::make_tuple(!apps[i].packageMatch, displayKey(apps[i].displayName), apps[i].sidString);
+        return std::make_tuple(!apps[i].packageMatch, displayOrderKey(apps[i].displayName), apps[i].sidString);
     };
     for (std::size_t i = 0; i < apps.size(); ++i) {
         if (apps[i].recommended &&

@@ -9,9 +9,12 @@
 #include <tuple>
 #include <vector>
 
-// The key of the display order, computed here rather than taken from the
-// program: only A-Z folded, then code units.
+// A name as the search compares it: only A-Z folded.
 std::wstring displayKey(std::wstring_view name);
+
+// The key of the display order, computed here rather than taken from the
+// program: the sort key as Explorer orders names, then displayKey.
+std::pair<std::string, std::wstring> displayOrderKey(std::wstring_view name);
 
 // A text as a failure message shows it: the first 40 units, printable ASCII
 // as itself and everything else as \x escapes, then the length.
