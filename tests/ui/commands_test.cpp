@@ -312,9 +312,15 @@ TEST_F(Commands, ExpandingAgainGivesBackTheChosenSizeOrTheMaximisedWindow)
     window.command(moreAppsButtonId);
     RECT outer = {};
     GetWindowRect(state().window, &outer);
+    UpdateWindow(state().window);
     SetWindowPos(state().window, nullptr, 0, 0, outer.right - outer.left + 120, outer.bottom - outer.top + 60,
                  SWP_NOMOVE | SWP_NOZORDER);
     const std::pair<LONG, LONG> chosen = clientOf(state().window);
+    // The recommended card's old right edge, inside what the window showed
+    // before, is painted again now that the card reaches further.
+    const std::unique_ptr<HRGN__, GdiObjectDeleter<HRGN>> update(CreateRectRgn(0, 0, 0, 0));
+    GetUpdateRgn(state().window, update.get(), FALSE);
+    EXPECT_TRUE(PtInRegion(update.get(), layout::recommendedCard.right - 1, layout::recommendedCard.top + 30));
     const auto collapseAndExpandAgain = [&] {
         window.command(moreAppsButtonId);
         EXPECT_FALSE(IsZoomed(state().window));
@@ -326,6 +332,8 @@ TEST_F(Commands, ExpandingAgainGivesBackTheChosenSizeOrTheMaximisedWindow)
     EXPECT_EQ(clientOf(state().window), chosen);
 
     ShowWindow(state().window, SW_MAXIMIZE);
+    EXPECT_EQ(SendMessageW(state().appList, LVM_GETCOLUMNWIDTH, 0, 0),
+              layout::appListColumnWidth + clientOf(state().window).first - layout::clientWidth);
     collapseAndExpandAgain();
     EXPECT_TRUE(IsZoomed(state().window));
     ShowWindow(state().window, SW_RESTORE);
