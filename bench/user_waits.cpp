@@ -25,6 +25,7 @@ constexpr std::size_t targetSize = 30000;
 // One frame at 60 Hz.
 constexpr double frameMilliseconds = 16.0;
 constexpr double loadTargetMilliseconds = 1000.0;
+constexpr double resizeGrowthTarget = 1.5;
 
 const char* verdict(bool met)
 {
@@ -197,6 +198,59 @@ void measureTickAll(const BenchWindow& window, const WaitRuns& runs, std::size_t
                 size == targetSize ? verdict(painted <= frameMilliseconds) : "not measured");
 }
 
+// Steps of a drag of the expanded window's sizing border: the window grows by
+// a few pixels each way and back, alternately, each step until the window and
+// its list are painted.
+double resizeSteps(const BenchWindow& window, int runs)
+{
+    HWND mainWindow = window.state().window;
+    RECT outer = {};
+    GetWindowRect(mainWindow, &outer);
+    std::vector<double> times;
+    for (int run = 0; run < runs; ++run) {
+        const int grown = run % 2 == 0 ? 16 : 0;
+        times.push_back(timePainted(mainWindow, [&] {
+            SetWindowPos(mainWindow, nullptr, 0, 0, outer.right - outer.left + grown, outer.bottom - outer.top + grown,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }));
+        pumpMessages();
+    }
+    return median(times);
+}
+
+// A drag is smooth at any size of catalog when a step costs what it costs
+// with a small one: the list holds only the rows it paints.
+void measureResizes(const BenchWindow& window, const WaitRuns& runs, const std::vector<std::size_t>& sizes)
+{
+    // As many steps as a short drag has, whatever the runs of the other figures.
+    const int steps = std::max(runs.regular, 20);
+    double floor = 0.0;
+    {
+        const PrebuiltStore empty(SyntheticCatalog{});
+        loadAndExpand(window);
+        floor = resizeSteps(window, steps);
+    }
+    std::printf("\nResize: one step of a drag of the expanded window's border (16 pixels each way), every app"
+                " shown, until painted\n");
+    std::printf("  %7s %12s %10s\n", "entries", "painted ms", "floor ms");
+    double smallest = -1.0;
+    double atTarget = -1.0;
+    for (const std::size_t size : sizes) {
+        const PrebuiltStore store(makeSyntheticCatalog(size));
+        loadAndExpand(window);
+        const double painted = resizeSteps(window, steps);
+        std::printf("  %7zu %12.2f %10.2f\n", size, painted, floor);
+        std::fflush(stdout);
+        smallest = smallest < 0.0 ? painted : smallest;
+        atTarget = size == targetSize ? painted : atTarget;
+    }
+    window.setListShown(false);
+    std::printf("  floor: the same step with an empty list\n");
+    std::printf("  target: a step at %zu entries within %.1fx the step at %zu: %s\n", targetSize,
+                resizeGrowthTarget, sizes.empty() ? std::size_t{0} : sizes.front(),
+                atTarget < 0.0 ? "not measured" : verdict(atTarget <= resizeGrowthTarget * smallest));
+}
+
 std::wstring directoryOfThisProgram()
 {
     wchar_t path[MAX_PATH] = {};
@@ -273,6 +327,8 @@ void measureUserWaits(const BenchWindow& window, const WaitRuns& runs)
     const std::vector<std::size_t> sizes = measuredSizes(runs);
     measureKeystrokes(window, runs, sizes);
     measureTickAll(window, runs, sizes.empty() ? 0 : sizes.back());
+    std::fflush(stdout);
+    measureResizes(window, runs, sizes);
     std::fflush(stdout);
     measureLoads(window, runs, sizes);
     std::fflush(stdout);

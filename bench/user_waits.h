@@ -20,6 +20,8 @@ struct WaitRuns {
 //   and none;
 // - a load (刷新): loadCatalog through the simulated FirewallAPI.dll, from
 //   enumeration to the painted list; this unbinds any prebuilt store;
-// - 全部勾选 (tick all shown) until painted.
+// - 全部勾选 (tick all shown) until painted;
+// - a step of a drag of the window's sizing border until painted, at each
+//   size of catalog.
 // Prints the medians with the targets marked met or missed.
 void measureUserWaits(const BenchWindow& window, const WaitRuns& runs);

@@ -7,7 +7,8 @@
 # the Wine session's virtual display, and screenshots of the compact and the
 # expanded window are saved to build/screenshots/, then the same of the window
 # under a simulated high-contrast theme (sim/tools/high_contrast_window.cpp),
-# then both modes again at 150 % (144 DPI), in a Wine session of their own
+# and of the expanded window resized to 1280 x 960, then both modes again at
+# 150 % (144 DPI), in a Wine session of their own
 # (build/wine-144dpi) whose prefix reports that DPI on a 1920 x 1080 screen.
 # Either way, the Wine sessions (Xvfb, wineserver and the prefix's services)
 # that it starts end with it.
@@ -87,32 +88,25 @@ drive() {
 screenshotDir=$buildDir/screenshots
 mkdir -p "$screenshotDir"
 
-# Runs PROGRAM (a Windows path) on a desktop of SIZE and saves its window as
-# PREFIXcompact.png and PREFIXexpanded.png; Wine's output goes to
-# PREFIXwine.log in the run folder.
-takeScreenshots() {
-    local program=$1 prefix=$2 size=${3:-1024x768}
-    local log=$runDir/${prefix}wine.log
+# Runs PROGRAM (a Windows path) on a desktop of SIZE and waits until its
+# window has read the apps; Wine's output goes to LOG.
+desktopProcess=
+startOnDesktop() {
+    local program=$1 size=$2 log=$3
     wine explorer "/desktop=$desktop,$size" "$program" >"$log" 2>&1 &
-    local desktopProcess=$!
-
+    desktopProcess=$!
     if ! drive wait 60; then
         echo "The program's window did not appear; see $log" >&2
         exit 1
     fi
     # Painting follows the window's appearance by a moment.
     sleep 1
-    import -window root -crop "$(drive rect)" +repage "$screenshotDir/${prefix}compact.png"
+}
 
-    # The expanded window is taller than the room below the centred compact one.
-    drive move 152 16
-    drive click 1002
-    sleep 1
-    import -window root -crop "$(drive rect)" +repage "$screenshotDir/${prefix}expanded.png"
-
-    # The Wine desktop closes by itself a little after the program has ended;
-    # the next program or the end of the session waits for that, so that
-    # nothing is cut short.
+# The Wine desktop closes by itself a little after the program has ended;
+# the next program or the end of the session waits for that, so that
+# nothing is cut short.
+closeDesktop() {
     drive close
     for _ in $(seq 100); do
         kill -0 "$desktopProcess" 2>/dev/null || break
@@ -120,8 +114,41 @@ takeScreenshots() {
     done
 }
 
+# Saves the window as NAME.png.
+saveWindow() {
+    import -window root -crop "$(drive rect)" +repage "$screenshotDir/$1.png"
+}
+
+# Runs PROGRAM (a Windows path) on a desktop of SIZE and saves its window as
+# PREFIXcompact.png and PREFIXexpanded.png; Wine's output goes to
+# PREFIXwine.log in the run folder.
+takeScreenshots() {
+    local program=$1 prefix=$2 size=${3:-1024x768}
+    startOnDesktop "$program" "$size" "$runDir/${prefix}wine.log"
+    saveWindow "${prefix}compact"
+    # The expanded window is taller than the room below the centred compact one.
+    drive move 152 16
+    drive click 1002
+    sleep 1
+    saveWindow "${prefix}expanded"
+    closeDesktop
+}
+
+# The expanded window given 1280 x 960 pixels, as a user drags its border to
+# give the list room: the whole of the session's display.
+takeResizedScreenshot() {
+    startOnDesktop "$program" 1280x1024 "$runDir/expanded-1280x960-wine.log"
+    drive move 0 0
+    drive click 1002
+    drive size 1280 960
+    sleep 1
+    saveWindow expanded-1280x960
+    closeDesktop
+}
+
 takeScreenshots "$program" ""
 takeScreenshots "$(windowsPath "$buildDir/sim/high_contrast_window.exe")" high-contrast-
+takeResizedScreenshot
 
 # Wine reports the prefix's LogPixels as every window's DPI; the expanded
 # window at 150 % is taller than the first session's display.
@@ -133,5 +160,6 @@ echo "Screenshots: $screenshotDir/compact.png"
 echo "             $screenshotDir/expanded.png"
 echo "             $screenshotDir/high-contrast-compact.png"
 echo "             $screenshotDir/high-contrast-expanded.png"
+echo "             $screenshotDir/expanded-1280x960.png"
 echo "             $screenshotDir/144dpi-compact.png"
 echo "             $screenshotDir/144dpi-expanded.png"

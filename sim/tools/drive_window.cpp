@@ -6,12 +6,14 @@
 //   drive_window.exe [--desktop NAME] click CONTROL_ID
 //   drive_window.exe [--desktop NAME] close
 //   drive_window.exe [--desktop NAME] move X Y
+//   drive_window.exe [--desktop NAME] size WIDTH HEIGHT
 //   drive_window.exe [--desktop NAME] rect
 //   drive_window.exe [--desktop NAME] capture FILE.bmp
 //   drive_window.exe [--desktop NAME] mitigations
 //
 // `move` places the window's top left corner (the expanded window is taller
-// than the centred compact one leaves room for); `rect` prints the window's
+// than the centred compact one leaves room for); `size` gives the window an
+// outer size, as a drag of its sizing border does; `rect` prints the window's
 // bounds as WIDTHxHEIGHT+X+Y, the form ImageMagick's -crop takes; `capture`
 // saves the window, raised above every other for the moment, as a 32-bit BMP
 // file; `mitigations` prints the Control Flow Guard and shadow stack policies
@@ -102,6 +104,14 @@ int move(int x, int y)
 {
     HWND window = findReadyWindow();
     return window && SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) ? 0 : 1;
+}
+
+int resize(int width, int height)
+{
+    HWND window = findReadyWindow();
+    return window && SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE)
+               ? 0
+               : 1;
 }
 
 int printBounds()
@@ -273,6 +283,9 @@ int wmain(int argc, wchar_t** argv)
     }
     if (argc == next + 3 && std::wcscmp(argv[next], L"move") == 0) {
         return move(_wtoi(argv[next + 1]), _wtoi(argv[next + 2]));
+    }
+    if (argc == next + 3 && std::wcscmp(argv[next], L"size") == 0) {
+        return resize(_wtoi(argv[next + 1]), _wtoi(argv[next + 2]));
     }
     if (argc == next + 1 && std::wcscmp(argv[next], L"rect") == 0) {
         return printBounds();

@@ -15,6 +15,7 @@
 #include "ui/list_context_menu.h"
 #include "ui/status_line.h"
 #include "ui/window_layout.h"
+#include "ui/window_size.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -124,6 +125,19 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SYSCOLORCHANGE:
         if (state) {
             followThemeChange(*state);
+            return 0;
+        }
+        break;
+    case WM_SIZE:
+        // A minimised window keeps its layout for when it is restored.
+        if (state && wParam != SIZE_MINIMIZED) {
+            placeControls(*state);
+            return 0;
+        }
+        break;
+    case WM_GETMINMAXINFO:
+        if (state && lParam) {
+            limitWindowSize(*state, *reinterpret_cast<MINMAXINFO*>(lParam));
             return 0;
         }
         break;

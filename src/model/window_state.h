@@ -72,9 +72,15 @@ struct WindowState {
 
     bool expanded = false;
     // How many of the window's pixels shorter than its full expanded height
-    // the window is, to fit a work area lower than that; the list gives up
-    // the height and everything below it moves up. 0 in compact mode.
+    // the expanded window opens, to fit a work area lower than that; it is
+    // never made smaller than it opens. 0 in compact mode.
     int listShortening = 0;
+    // The client size the user last gave the expanded window (its restored
+    // size when it was maximised), in the window's pixels, and whether it was
+    // maximised: the window expands to them again within the run. Nothing
+    // until it is first collapsed.
+    SIZE chosenExpandedClientSize = {0, 0};
+    bool expandedMaximised = false;
     // Set while a load runs: ticks sent to the list and search-box changes
     // are ignored meanwhile.
     // The list's context menu item "只显示已勾选的应用": the list shows only

@@ -16,25 +16,19 @@ struct Box {
     int height;
 };
 
-constexpr Box shortenedBy(Box box, int shortening)
-{
-    return {box.x, box.y, box.width, box.height - shortening};
-}
-constexpr Box movedUpBy(Box box, int distance)
-{
-    return {box.x, box.y - distance, box.width, box.height};
-}
-constexpr RECT movedUpBy(RECT rect, int distance)
-{
-    return {rect.left, rect.top - distance, rect.right, rect.bottom - distance};
-}
-
 namespace layout {
 
-// The client area the layout is drawn for. The outer size follows from it
-// and the frame the system draws at the window's DPI, so that no frame
-// covers the layout; under Wine's 96-DPI frame (3 pixels, with a 19-pixel
-// caption) the window is 720 x 360 compact and 720 x 700 expanded.
+// The client area the layout is drawn for, the size the window opens with.
+// The outer size follows from it and the frame the system draws at the
+// window's DPI, so that no frame covers the layout; under Wine's 96-DPI frame
+// (3 pixels, with a 19-pixel caption) the compact window is 720 x 360.
+//
+// The expanded window can be made larger. The boxes below are its places at
+// this size; a larger client area gives its extra width to the controls and
+// cards that span the window (the list's column with them) and moves
+// "应用设置" and the close button with the right edge, and its extra height to
+// the list, with the status card, the status line and the close button moving
+// with the bottom edge. Everything else keeps its place.
 inline constexpr int clientWidth = 714;
 inline constexpr int compactClientHeight = 335;
 inline constexpr int expandedClientHeight = 675;
@@ -72,7 +66,7 @@ inline constexpr int focusRingWidth = 2;
 // screen, or a large scale on a common one) takes the work area's height.
 // The list, the one control that scrolls, gives up the difference, down to
 // this height; the status card, the status line and the close button move up
-// with its bottom.
+// with its bottom. No client area is laid out tighter than that.
 inline constexpr int minimumAppListHeight = 120;
 inline constexpr int maximumListShortening = appList.height - minimumAppListHeight;
 
@@ -81,7 +75,11 @@ inline constexpr int maximumListShortening = appList.height - minimumAppListHeig
 // Styles that the window's look depends on, shared with what measures it.
 namespace styles {
 
-inline constexpr DWORD mainWindow = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+// WS_CLIPCHILDREN: painting the window's surfaces while it is resized does
+// not paint over the controls, which then need not paint themselves again.
+inline constexpr DWORD mainWindow = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+// Added while the window is expanded: a sizing border and a maximise box.
+inline constexpr DWORD expandedWindow = WS_THICKFRAME | WS_MAXIMIZEBOX;
 
 // SS_NOPREFIX: the status line shows the system's messages, whose ampersands
 // are text, not mnemonics. SS_ENDELLIPSIS: a text too long for the line ends

@@ -10,49 +10,11 @@
 #include "ui/keyboard_focus.h"
 #include "ui/screen_reader.h"
 #include "ui/window_layout.h"
+#include "ui/window_size.h"
 
 #include <commctrl.h>
 
-#include <algorithm>
-
 namespace {
-
-bool workAreaOf(HWND window, RECT& work)
-{
-    MONITORINFO monitor = {};
-    monitor.cbSize = sizeof(monitor);
-    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) {
-        return false;
-    }
-    work = monitor.rcWork;
-    return true;
-}
-
-// How many pixels shorter than its full height the expanded window must be
-// to fit the work area of its monitor, in the window's own pixels (the work
-// area's, for a per-monitor aware program) at any DPI.
-int listShorteningFor(const WindowState& state, const RECT& work)
-{
-    const int room = static_cast<int>(work.bottom - work.top);
-    const int fullHeight = windowSizeOf(state, true, 0).cy;
-    return std::clamp(fullHeight - room, 0, scaled(layout::maximumListShortening, state.dpi));
-}
-
-// The window grows downwards when it expands. Where that would take its
-// bottom past the work area, it moves up just enough, never above the work
-// area's top; before it grows, so that nothing is ever placed below.
-void keepBottomInsideWorkArea(HWND window, int height, const RECT& work)
-{
-    RECT place = {};
-    if (!GetWindowRect(window, &place)) {
-        return;
-    }
-    if (place.top + height <= work.bottom) {
-        return;
-    }
-    const LONG top = std::max(work.top, work.bottom - height);
-    SetWindowPos(window, nullptr, place.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 // After a tick or untick: the reminder to apply while anything differs from
 // the system's list, and the text of the last load or save again once the
@@ -197,21 +159,19 @@ void setShownAppsExempt(WindowState& state, bool exempt)
 
 void setExpanded(WindowState& state, bool expanded)
 {
+    if (state.expanded && !expanded) {
+        rememberExpandedSize(state);
+    }
     state.expanded = expanded;
-    RECT work = {};
-    const bool knowsWorkArea = expanded && workAreaOf(state.window, work);
-    state.listShortening = knowsWorkArea ? listShorteningFor(state, work) : 0;
     for (HWND control : state.advancedControls) {
         ShowWindow(control, expanded ? SW_SHOW : SW_HIDE);
     }
     SetWindowTextW(state.moreAppsButton, expanded ? texts::moreAppsExpanded : texts::moreAppsCollapsed);
-    if (knowsWorkArea) {
-        keepBottomInsideWorkArea(state.window, windowSizeOf(state, true, state.listShortening).cy, work);
-    }
-    layOutWindow(state);
+    sizeWindowForMode(state);
+    // Also where the size stays the same, as when the window did not know
+    // its work area or could not be resized.
+    placeControls(state);
     showEmptyListText(state);
-    // The status card moves with the mode, so the whole client area is repainted.
-    InvalidateRect(state.window, nullptr, TRUE);
 }
 
 void setListedAppExempt(WindowState& state, int row, bool exempt)

@@ -12,11 +12,10 @@ void onCommand(WindowState& state, int controlId, int notificationCode);
 // kept SIDs are left alone.
 void setShownAppsExempt(WindowState& state, bool exempt);
 
-// Switches between compact mode and expanded mode. Expanding keeps the
-// window's position unless its bottom would leave its monitor's work area;
-// then it moves up as far as needed and the work area's top allows. On a work
-// area lower than the expanded window, the window takes the work area's
-// height and the list gives up the difference.
+// Switches between compact mode and expanded mode, in the size of the mode
+// (ui/window_size.h): the expanded window gets back the size the user gave it
+// before it was collapsed, or the size it opens with. Expanding keeps the
+// window's position unless its bottom would leave its monitor's work area.
 void setExpanded(WindowState& state, bool expanded);
 
 // A tick or untick of the shown row `row` (which must be one): its catalog

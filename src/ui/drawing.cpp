@@ -71,19 +71,16 @@ void paintWindow(WindowState& state)
     FillRect(context, &client, state.backgroundBrush.get());
 
     const UINT dpi = state.dpi;
+    const WindowLayout surfaces = windowLayoutFor(state.expanded, {client.right, client.bottom}, dpi);
     {
         const OwnedBrush accent(CreateSolidBrush(colourOf(state, colours::accentBar)));
-        const RECT bar = scaled(layout::accentBar, dpi);
-        FillRect(context, &bar, accent.get());
+        FillRect(context, &surfaces.accentBar, accent.get());
     }
     const int line = scaled(1, dpi);
-    fillRoundRect(context, scaled(layout::recommendedCard, dpi), scaled(layout::recommendedCardCorner, dpi), line,
+    fillRoundRect(context, surfaces.recommendedCard, scaled(layout::recommendedCardCorner, dpi), line,
                   colourOf(state, colours::recommendedCard), colourOf(state, colours::recommendedCardOutline));
-    fillRoundRect(context,
-                  state.expanded ? movedUpBy(scaled(layout::expandedStatusCard, dpi), state.listShortening)
-                                 : scaled(layout::compactStatusCard, dpi),
-                  scaled(layout::statusCardCorner, dpi), line, colourOf(state, colours::statusCard),
-                  colourOf(state, colours::statusCardOutline));
+    fillRoundRect(context, surfaces.statusCard, scaled(layout::statusCardCorner, dpi), line,
+                  colourOf(state, colours::statusCard), colourOf(state, colours::statusCardOutline));
 }
 
 bool drawOwnerButton(WindowState& state, const DRAWITEMSTRUCT* item)

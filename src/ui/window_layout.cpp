@@ -1,10 +1,11 @@
 #include "ui/window_layout.h"
 
 #include "model/resource_ids.h"
-#include "ui/commands.h"
+#include "ui/window_size.h"
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -30,6 +31,21 @@ void place(HWND control, const Box& box)
     SetWindowPos(control, nullptr, box.x, box.y, box.width, box.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+Box widened(Box box, int wider)
+{
+    return {box.x, box.y, box.width + wider, box.height};
+}
+
+Box movedBy(Box box, int right, int down)
+{
+    return {box.x + right, box.y + down, box.width, box.height};
+}
+
+RECT widened(RECT rect, int wider)
+{
+    return {rect.left, rect.top, rect.right + wider, rect.bottom};
+}
+
 } // namespace
 
 int scaled(int value, UINT dpi)
@@ -49,19 +65,32 @@ RECT scaled(const RECT& rect, UINT dpi)
     return {scaled(rect.left, dpi), scaled(rect.top, dpi), scaled(rect.right, dpi), scaled(rect.bottom, dpi)};
 }
 
-SIZE windowSizeFor(bool expanded, int listShortening, UINT dpi, DWORD style, DWORD extendedStyle)
+WindowLayout windowLayoutFor(bool expanded, SIZE client, UINT dpi)
 {
-    const int clientHeight = expanded ? layout::expandedClientHeight : layout::compactClientHeight;
-    RECT frame = {0, 0, scaled(layout::clientWidth, dpi), scaled(clientHeight, dpi) - listShortening};
-    AdjustWindowRectExForDpi(&frame, style, FALSE, extendedStyle, dpi);
-    return {frame.right - frame.left, frame.bottom - frame.top};
-}
-
-SIZE windowSizeOf(const WindowState& state, bool expanded, int listShortening)
-{
-    return windowSizeFor(expanded, listShortening, state.dpi,
-                         static_cast<DWORD>(GetWindowLongPtrW(state.window, GWL_STYLE)),
-                         static_cast<DWORD>(GetWindowLongPtrW(state.window, GWL_EXSTYLE)));
+    const int designedHeight = expanded ? layout::expandedClientHeight : layout::compactClientHeight;
+    const int wider = std::max(0, static_cast<int>(client.cx) - scaled(layout::clientWidth, dpi));
+    const int taller = std::max(-scaled(layout::maximumListShortening, dpi),
+                                static_cast<int>(client.cy) - scaled(designedHeight, dpi));
+    const Box appList = scaled(layout::appList, dpi);
+    const RECT statusCard = scaled(expanded ? layout::expandedStatusCard : layout::compactStatusCard, dpi);
+    return {
+        widened(scaled(layout::titleLabel, dpi), wider),
+        widened(scaled(layout::subtitleLabel, dpi), wider),
+        widened(scaled(layout::recommendedCheck, dpi), wider),
+        scaled(layout::moreAppsButton, dpi),
+        scaled(layout::refreshButton, dpi),
+        movedBy(scaled(layout::applyButton, dpi), wider, 0),
+        widened(scaled(layout::searchEdit, dpi), wider),
+        widened(scaled(layout::emptyListText, dpi), wider),
+        {appList.x, appList.y, appList.width + wider, appList.height + taller},
+        movedBy(widened(scaled(expanded ? layout::expandedStatusLabel : layout::compactStatusLabel, dpi), wider), 0,
+                taller),
+        movedBy(scaled(layout::closeButton, dpi), wider, taller),
+        scaled(layout::appListColumnWidth, dpi) + wider,
+        scaled(layout::accentBar, dpi),
+        widened(scaled(layout::recommendedCard, dpi), wider),
+        {statusCard.left, statusCard.top + taller, statusCard.right + wider, statusCard.bottom + taller},
+    };
 }
 
 void createFonts(WindowState& state)
@@ -103,36 +132,39 @@ void giveWindowItsIcons(WindowState& state)
     state.largeIcon = std::move(largeIcon);
 }
 
-void layOutWindow(WindowState& state)
+void placeControls(const WindowState& state)
 {
-    const UINT dpi = state.dpi;
-    const int shortening = state.listShortening;
-    const SIZE size = windowSizeOf(state, state.expanded, shortening);
-    SetWindowPos(state.window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client = {};
+    GetClientRect(state.window, &client);
+    const WindowLayout layout = windowLayoutFor(state.expanded, {client.right, client.bottom}, state.dpi);
     const std::pair<HWND, Box> places[] = {
-        {state.titleLabel, scaled(layout::titleLabel, dpi)},
-        {state.subtitleLabel, scaled(layout::subtitleLabel, dpi)},
-        {state.recommendedCheck, scaled(layout::recommendedCheck, dpi)},
-        {state.moreAppsButton, scaled(layout::moreAppsButton, dpi)},
-        {state.refreshButton, scaled(layout::refreshButton, dpi)},
-        {state.applyButton, scaled(layout::applyButton, dpi)},
-        {state.searchEdit, scaled(layout::searchEdit, dpi)},
-        {state.emptyListText, scaled(layout::emptyListText, dpi)},
-        {state.appList, shortenedBy(scaled(layout::appList, dpi), shortening)},
-        {state.closeButton, movedUpBy(scaled(layout::closeButton, dpi), shortening)},
-        {state.statusLabel, state.expanded ? movedUpBy(scaled(layout::expandedStatusLabel, dpi), shortening)
-                                           : scaled(layout::compactStatusLabel, dpi)},
+        {state.titleLabel, layout.titleLabel},
+        {state.subtitleLabel, layout.subtitleLabel},
+        {state.recommendedCheck, layout.recommendedCheck},
+        {state.moreAppsButton, layout.moreAppsButton},
+        {state.refreshButton, layout.refreshButton},
+        {state.applyButton, layout.applyButton},
+        {state.searchEdit, layout.searchEdit},
+        {state.emptyListText, layout.emptyListText},
+        {state.appList, layout.appList},
+        {state.closeButton, layout.closeButton},
+        {state.statusLabel, layout.statusLabel},
     };
     for (const auto& [control, box] : places) {
         place(control, box);
     }
-    SendMessageW(state.appList, LVM_SETCOLUMNWIDTH, 0, scaled(layout::appListColumnWidth, dpi));
+    SendMessageW(state.appList, LVM_SETCOLUMNWIDTH, 0, layout.appListColumnWidth);
     // A long text wraps rather than running off the window.
-    SendMessageW(state.statusTip, TTM_SETMAXTIPWIDTH, 0, scaled(layout::clientWidth, dpi));
+    SendMessageW(state.statusTip, TTM_SETMAXTIPWIDTH, 0, client.right);
+    // The cards stretch and move, and a line or a centred text drawn for its
+    // old width would stay so where the control keeps its old pixels. Nothing
+    // is erased first, which would flash: every surface paints itself whole.
+    RedrawWindow(state.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 void onDpiChanged(WindowState& state, UINT dpi, const RECT& suggested)
 {
+    const UINT previousDpi = state.dpi;
     state.dpi = dpi;
     // The controls are given the new fonts before the old ones are deleted.
     const OwnedFont previousFonts[] = {std::move(state.bodyFont), std::move(state.titleFont),
@@ -141,9 +173,8 @@ void onDpiChanged(WindowState& state, UINT dpi, const RECT& suggested)
     createFonts(state);
     giveControlsTheirFonts(state);
     giveWindowItsIcons(state);
-    SetWindowPos(state.window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    // The list's shortening depends on the DPI too.
-    setExpanded(state, state.expanded);
+    sizeWindowForDpi(state, previousDpi, suggested);
+    // The size may stay as it was while every place changes.
+    placeControls(state);
     RedrawWindow(state.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }

@@ -11,13 +11,29 @@ int scaled(int value, UINT dpi);
 Box scaled(const Box& box, UINT dpi);
 RECT scaled(const RECT& rect, UINT dpi);
 
-// The outer size of a window of `style` and `extendedStyle` (no menu) whose
-// client area holds the layout of the mode at `dpi`, the list shortened by
-// `listShortening` pixels: the frame is the one the system draws for that
-// style at that DPI, however large.
-SIZE windowSizeFor(bool expanded, int listShortening, UINT dpi, DWORD style, DWORD extendedStyle);
-// The same for the main window, in its own style and at its DPI.
-SIZE windowSizeOf(const WindowState& state, bool expanded, int listShortening);
+// Where every control and painted surface of the window lies for a client
+// area of `client` pixels at `dpi`, in that mode: the table's places at the
+// size the window opens with, and beyond that size the anchors the table
+// describes. A client area smaller than the window ever opens is laid out as
+// that smallest one.
+struct WindowLayout {
+    Box titleLabel;
+    Box subtitleLabel;
+    Box recommendedCheck;
+    Box moreAppsButton;
+    Box refreshButton;
+    Box applyButton;
+    Box searchEdit;
+    Box emptyListText;
+    Box appList;
+    Box statusLabel;
+    Box closeButton;
+    int appListColumnWidth;
+    RECT accentBar;
+    RECT recommendedCard;
+    RECT statusCard;
+};
+WindowLayout windowLayoutFor(bool expanded, SIZE client, UINT dpi);
 
 // The five fonts of the table, made for the window's DPI.
 void createFonts(WindowState& state);
@@ -26,10 +42,11 @@ void giveControlsTheirFonts(const WindowState& state);
 // Gives the window the program's icon in the sizes of its DPI.
 void giveWindowItsIcons(WindowState& state);
 
-// Sizes the window for its mode, DPI and list shortening, and places every
-// control, the list's column and the status tooltip's width to match.
-void layOutWindow(WindowState& state);
+// Places every control, the list's column and the status tooltip's width
+// for the window's mode, client area and DPI, and has the window repainted.
+void placeControls(const WindowState& state);
 
 // WM_DPICHANGED: the window moves to the rectangle the system suggests and is
-// built again for the new DPI, keeping its mode, texts, ticks and focus.
+// built again for the new DPI, keeping its mode, size in proportion, texts,
+// ticks and focus.
 void onDpiChanged(WindowState& state, UINT dpi, const RECT& suggested);

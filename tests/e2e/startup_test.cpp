@@ -139,21 +139,19 @@ TEST_F(Startup, OnAWorkAreaLowerThanTheExpandedWindowEveryControlStaysOnScreen)
         const RECT work = workAreaOf(run_.window());
         RECT compact = {};
         GetWindowRect(run_.window(), &compact);
-        const int frameHeight = static_cast<int>(compact.bottom - compact.top) - clientSizeOf(run_.window()).cy;
-        const int expandedHeight = layout::expandedClientHeight + frameHeight;
-        ASSERT_LT(work.bottom - work.top, expandedHeight);
 
         ASSERT_TRUE(setExpanded(true));
-        const int shortening = expandedHeight - static_cast<int>(work.bottom - work.top);
-        ASSERT_TRUE(waitUntil([&] {
-            RECT status = {};
-            GetWindowRect(control(statusLabelId), &status);
-            MapWindowPoints(nullptr, run_.window(), reinterpret_cast<POINT*>(&status), 2);
-            return status.top == layout::expandedStatusLabel.y - shortening;
-        }));
-
+        // The status line moves last, once the window has moved and grown.
+        ASSERT_TRUE(
+            waitUntil([&] { return clientRectOf(control(statusLabelId)).top > layout::compactStatusLabel.y; }));
         RECT expanded = {};
         GetWindowRect(run_.window(), &expanded);
+        // The expanded window's frame, with its sizing border.
+        const int frameHeight = static_cast<int>(expanded.bottom - expanded.top) - clientSizeOf(run_.window()).cy;
+        const int shortening =
+            layout::expandedClientHeight + frameHeight - static_cast<int>(work.bottom - work.top);
+        ASSERT_GT(shortening, 0);
+        EXPECT_EQ(clientRectOf(control(statusLabelId)).top, layout::expandedStatusLabel.y - shortening);
         EXPECT_EQ(expanded.left, compact.left);
         EXPECT_EQ(expanded.top, work.top);
         EXPECT_EQ(expanded.bottom, work.bottom);

@@ -6,6 +6,7 @@
 #include "support/message_box_catcher.h"
 #include "ui/commands.h"
 #include "ui/list_context_menu.h"
+#include "ui/window_layout.h"
 
 #include <commctrl.h>
 
@@ -248,6 +249,93 @@ TEST_F(Commands, ExpandingNearTheBottomOfTheScreenMovesTheWindowUpIntoTheWorkAre
     GetWindowRect(state().window, &compact);
     EXPECT_EQ(compact.top, expanded.top) << "collapsing keeps the place";
     EXPECT_EQ(compact.left, 100);
+}
+
+std::pair<LONG, LONG> clientOf(HWND window)
+{
+    const SIZE size = clientSizeOf(window);
+    return {size.cx, size.cy};
+}
+
+// The compact window keeps its size whoever asks for another. The expanded
+// one has a sizing border and a maximise box, its list and column take what
+// it is given, and it is never made smaller than it opens, at 100 % and at
+// 150 %: the layout's size, or on a work area lower than that, the work
+// area's height.
+TEST_F(Commands, OnlyTheExpandedWindowResizesAndNeverBelowTheSizeItOpensWith)
+{
+    TestWindow& window = openCatalog();
+    SetWindowPos(state().window, nullptr, 100, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    const auto resizeBy = [&](int wider, int taller) {
+        RECT outer = {};
+        GetWindowRect(state().window, &outer);
+        SetWindowPos(state().window, nullptr, 0, 0, outer.right - outer.left + wider, outer.bottom - outer.top + taller,
+                     SWP_NOMOVE | SWP_NOZORDER);
+        return clientOf(state().window);
+    };
+    constexpr LONG_PTR resizable = WS_THICKFRAME | WS_MAXIMIZEBOX;
+    EXPECT_EQ(GetWindowLongPtrW(state().window, GWL_STYLE) & resizable, 0);
+    EXPECT_EQ(resizeBy(200, 100), std::make_pair(LONG{layout::clientWidth}, LONG{layout::compactClientHeight}));
+
+    window.command(moreAppsButtonId);
+    EXPECT_EQ(GetWindowLongPtrW(state().window, GWL_STYLE) & resizable, resizable);
+    const std::pair<LONG, LONG> opening = clientOf(state().window);
+    EXPECT_EQ(opening, std::make_pair(LONG{layout::clientWidth}, LONG{layout::expandedClientHeight}));
+    EXPECT_EQ(resizeBy(200, 100), std::make_pair(opening.first + 200, opening.second + 100));
+    RECT list = {};
+    GetWindowRect(state().appList, &list);
+    EXPECT_EQ(list.bottom - list.top, layout::appList.height + 100);
+    EXPECT_EQ(SendMessageW(state().appList, LVM_GETCOLUMNWIDTH, 0, 0), layout::appListColumnWidth + 200);
+    EXPECT_EQ(resizeBy(-1000, -1000), opening);
+
+    window.changeDpi(144);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(state().window, MONITOR_DEFAULTTONEAREST), &monitor));
+    RECT outer = {};
+    GetWindowRect(state().window, &outer);
+    const LONG frameHeight = outer.bottom - outer.top - clientSizeOf(state().window).cy;
+    const LONG fitted = std::min(LONG{scaled(layout::expandedClientHeight, 144)},
+                                 monitor.rcWork.bottom - monitor.rcWork.top - frameHeight);
+    EXPECT_EQ(resizeBy(-1000, -1000), std::make_pair(LONG{scaled(layout::clientWidth, 144)}, fitted));
+}
+
+// Collapsing gives back the compact window, whatever the expanded one was;
+// expanding again gives back the size the user gave it, or maximises it again.
+TEST_F(Commands, ExpandingAgainGivesBackTheChosenSizeOrTheMaximisedWindow)
+{
+    TestWindow& window = openCatalog();
+    ShowWindow(window.window(), SW_SHOW);
+    SetWindowPos(state().window, nullptr, 100, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    window.command(moreAppsButtonId);
+    RECT outer = {};
+    GetWindowRect(state().window, &outer);
+    UpdateWindow(state().window);
+    SetWindowPos(state().window, nullptr, 0, 0, outer.right - outer.left + 120, outer.bottom - outer.top + 60,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    const std::pair<LONG, LONG> chosen = clientOf(state().window);
+    // The recommended card's old right edge, inside what the window showed
+    // before, is painted again now that the card reaches further.
+    const std::unique_ptr<HRGN__, GdiObjectDeleter<HRGN>> update(CreateRectRgn(0, 0, 0, 0));
+    GetUpdateRgn(state().window, update.get(), FALSE);
+    EXPECT_TRUE(PtInRegion(update.get(), layout::recommendedCard.right - 1, layout::recommendedCard.top + 30));
+    const auto collapseAndExpandAgain = [&] {
+        window.command(moreAppsButtonId);
+        EXPECT_FALSE(IsZoomed(state().window));
+        EXPECT_EQ(clientOf(state().window), std::make_pair(LONG{layout::clientWidth}, LONG{layout::compactClientHeight}));
+        window.command(moreAppsButtonId);
+    };
+
+    collapseAndExpandAgain();
+    EXPECT_EQ(clientOf(state().window), chosen);
+
+    ShowWindow(state().window, SW_MAXIMIZE);
+    EXPECT_EQ(SendMessageW(state().appList, LVM_GETCOLUMNWIDTH, 0, 0),
+              layout::appListColumnWidth + clientOf(state().window).first - layout::clientWidth);
+    collapseAndExpandAgain();
+    EXPECT_TRUE(IsZoomed(state().window));
+    ShowWindow(state().window, SW_RESTORE);
+    EXPECT_EQ(clientOf(state().window), chosen);
 }
 
 // A move to a monitor of 150 % and back gives the layout of before to the

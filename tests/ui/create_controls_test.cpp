@@ -1,5 +1,6 @@
 #include "support/catalog_fixture.h"
 #include "support/program_texts.h"
+#include "ui/window_layout.h"
 
 #include <commctrl.h>
 
@@ -94,7 +95,8 @@ TEST_F(CreateControls, StartsCompact)
     EXPECT_EQ(clientSizeOf(state().window).cy, layout::compactClientHeight);
     EXPECT_FALSE(state().expanded);
     EXPECT_FALSE(IsWindowVisible(state().searchEdit));
-    EXPECT_EQ(GetWindowLongPtrW(state().window, GWL_STYLE) & 0x00CF0000, 0x00CA0000);
+    // WS_CLIPCHILDREN: a resize paints no surface over the controls.
+    EXPECT_EQ(GetWindowLongPtrW(state().window, GWL_STYLE) & 0x02CF0000, 0x02CA0000);
     EXPECT_EQ(windowText(state().window), texts::windowCaption);
 }
 
@@ -351,6 +353,55 @@ TEST_F(CreateControls, ShownControlsFitTheClientAreaApartFromEachOtherInBothMode
         IntersectRect(&inside, &status, &card);
         EXPECT_TRUE(EqualRect(&inside, &status)) << "expanded " << expanded;
     }
+}
+
+// At the size it opens with, the window is laid out as the table says; 100
+// pixels wider and 50 higher, what spans it widens, "应用设置" and the close
+// button follow the right edge, and the list takes the height, with what lies
+// below it following the bottom edge.
+TEST(WindowLayout, GivesTheTablesPlacesAtTheDesignedSizeAndExtraRoomToTheListAndTheEdges)
+{
+    const UINT dpi = USER_DEFAULT_SCREEN_DPI;
+    const WindowLayout designed = windowLayoutFor(true, {layout::clientWidth, layout::expandedClientHeight}, dpi);
+    const WindowLayout larger =
+        windowLayoutFor(true, {layout::clientWidth + 100, layout::expandedClientHeight + 50}, dpi);
+    struct Anchor {
+        Box WindowLayout::*place;
+        Box table;
+        int right, down, wider, taller;
+    };
+    const Anchor anchors[] = {
+        {&WindowLayout::titleLabel, layout::titleLabel, 0, 0, 100, 0},
+        {&WindowLayout::subtitleLabel, layout::subtitleLabel, 0, 0, 100, 0},
+        {&WindowLayout::recommendedCheck, layout::recommendedCheck, 0, 0, 100, 0},
+        {&WindowLayout::moreAppsButton, layout::moreAppsButton, 0, 0, 0, 0},
+        {&WindowLayout::refreshButton, layout::refreshButton, 0, 0, 0, 0},
+        {&WindowLayout::applyButton, layout::applyButton, 100, 0, 0, 0},
+        {&WindowLayout::searchEdit, layout::searchEdit, 0, 0, 100, 0},
+        {&WindowLayout::emptyListText, layout::emptyListText, 0, 0, 100, 0},
+        {&WindowLayout::appList, layout::appList, 0, 0, 100, 50},
+        {&WindowLayout::statusLabel, layout::expandedStatusLabel, 0, 50, 100, 0},
+        {&WindowLayout::closeButton, layout::closeButton, 100, 50, 0, 0},
+    };
+    const auto edges = [](const Box& box) { return std::vector<int>{box.x, box.y, box.width, box.height}; };
+    for (const Anchor& anchor : anchors) {
+        const Box& table = anchor.table;
+        EXPECT_EQ(edges(designed.*anchor.place), edges(table)) << &anchor - anchors;
+        EXPECT_EQ(edges(larger.*anchor.place), edges({table.x + anchor.right, table.y + anchor.down,
+                                                      table.width + anchor.wider, table.height + anchor.taller}))
+            << &anchor - anchors;
+    }
+    EXPECT_EQ(designed.appListColumnWidth, layout::appListColumnWidth);
+    EXPECT_EQ(larger.appListColumnWidth, layout::appListColumnWidth + 100);
+    const RECT recommendedCard = {layout::recommendedCard.left, layout::recommendedCard.top,
+                                  layout::recommendedCard.right + 100, layout::recommendedCard.bottom};
+    const RECT statusCard = {layout::expandedStatusCard.left, layout::expandedStatusCard.top + 50,
+                             layout::expandedStatusCard.right + 100, layout::expandedStatusCard.bottom + 50};
+    EXPECT_TRUE(EqualRect(&designed.statusCard, &layout::expandedStatusCard));
+    EXPECT_TRUE(EqualRect(&larger.recommendedCard, &recommendedCard));
+    EXPECT_TRUE(EqualRect(&larger.statusCard, &statusCard));
+    EXPECT_EQ(edges(windowLayoutFor(false, {layout::clientWidth, layout::compactClientHeight}, dpi).statusLabel),
+              edges(layout::compactStatusLabel));
 }
 
 TEST_F(CreateControls, TabMovesAmongVisibleControlsInCreationOrder)
