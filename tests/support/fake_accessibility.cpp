@@ -2,6 +2,9 @@
 
 #include "support/test_window.h"
 
+#include <cwchar>
+#include <string>
+
 namespace {
 
 FakeAccessibility fake;
@@ -43,14 +46,64 @@ DWORD WINAPI fakeGetSysColor(int index)
     return fakeSystemColour(index);
 }
 
+// The app mode's value lives in a volatile key of the test process's own,
+// never in the user's Personalize key: on Windows the tests run in a real
+// session.
+HKEY appModeKey()
+{
+    static HKEY key = nullptr;
+    if (!key) {
+        RegCreateKeyExW(HKEY_CURRENT_USER,
+                        (L"Software\\OrvaLoopbackTests\\" + std::to_wstring(GetCurrentProcessId())).c_str(), 0,
+                        nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    }
+    return key;
+}
+
+// The real RegGetValueW, on that key in place of Personalize.
+LSTATUS WINAPI fakeRegGetValue(HKEY key, LPCWSTR subKey, LPCWSTR value, DWORD flags, LPDWORD type, PVOID data,
+                               LPDWORD size)
+{
+    if (key != HKEY_CURRENT_USER || !subKey ||
+        std::wcscmp(subKey, L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize") != 0) {
+        return ERROR_FILE_NOT_FOUND;
+    }
+    return RegGetValueW(appModeKey(), nullptr, value, flags, type, data, size);
+}
+
+HRESULT WINAPI fakeSetWindowTheme(HWND window, LPCWSTR subAppName, LPCWSTR)
+{
+    fake.themeClasses[window] = subAppName ? subAppName : L"";
+    return S_OK;
+}
+
+HRESULT WINAPI fakeDwmSetWindowAttribute(HWND window, DWORD attribute, LPCVOID value, DWORD size)
+{
+    if (attribute == 20 && size == sizeof(BOOL)) {
+        fake.darkCaptions[window] = *static_cast<const BOOL*>(value);
+    }
+    return S_OK;
+}
+
 } // namespace
 
 FakeAccessibility& installFakeAccessibility()
 {
     fake = FakeAccessibility{};
-    accessibilityApi = {fakeSetHwndPropStr, fakeSetHwndProp, fakeNotifyWinEvent, fakeSystemParametersInfo,
-                        fakeGetSysColor};
+    setAppsUseLightTheme(REG_NONE, nullptr, 0);
+    accessibilityApi = {fakeSetHwndPropStr, fakeSetHwndProp,    fakeNotifyWinEvent,
+                        fakeSystemParametersInfo, fakeGetSysColor, fakeRegGetValue,
+                        fakeSetWindowTheme, fakeDwmSetWindowAttribute};
     return fake;
+}
+
+void setAppsUseLightTheme(DWORD type, const void* data, DWORD size)
+{
+    if (data) {
+        RegSetValueExW(appModeKey(), L"AppsUseLightTheme", 0, type, static_cast<const BYTE*>(data), size);
+    } else {
+        RegDeleteValueW(appModeKey(), L"AppsUseLightTheme");
+    }
 }
 
 FakeAccessibility& fakeAccessibility()

@@ -2,12 +2,14 @@
 
 #include "ui/accessibility_api.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
 // The program's accessibility and colour calls, faked. Annotations and
 // events are recorded, and every annotation fails with E_NOTIMPL, as under
-// Wine; the high-contrast query says what the test chooses.
+// Wine; the high-contrast query says what the test chooses, and the app mode
+// is read from a key of the test process's own (setAppsUseLightTheme).
 struct FakeAccessibility {
     struct Annotation {
         HWND window = nullptr;
@@ -30,6 +32,10 @@ struct FakeAccessibility {
     std::vector<Annotation> annotations;
     std::vector<Event> events;
     bool highContrast = false;
+    // The last theme class each window was given ("" for null), and the
+    // caption's dark mode as last asked for.
+    std::map<HWND, std::wstring> themeClasses;
+    std::map<HWND, BOOL> darkCaptions;
 };
 
 // Resets the fake and points the program's AccessibilityApi table at it.
@@ -39,3 +45,7 @@ FakeAccessibility& fakeAccessibility();
 // What the fake's GetSysColor gives: a colour of its own for each index,
 // none of them a palette colour.
 COLORREF fakeSystemColour(int index);
+
+// Writes AppsUseLightTheme where the program reads the app mode, with any
+// type; null data removes it.
+void setAppsUseLightTheme(DWORD type, const void* data, DWORD size);

@@ -2,12 +2,14 @@
 #include "support/dib_canvas.h"
 #include "support/draw_text_recorder.h"
 
+#include "ui/colour_scheme.h"
 #include "ui/drawing.h"
 
 #include <algorithm>
 #include <cmath>
 #include <memory>
 #include <set>
+#include <string>
 #include <utility>
 
 namespace {
@@ -22,6 +24,9 @@ public:
 };
 
 constexpr COLORREF background = palette::background;
+// AppsUseLightTheme's values.
+constexpr DWORD darkMode = 0;
+constexpr DWORD lightMode = 1;
 
 COLORREF brushColour(HBRUSH brush)
 {
@@ -254,10 +259,12 @@ TEST_F(Drawing, ControlColoursMatchTheSurfaceUnderEachControl)
 
 // The fake gives each system colour a colour of its own, so that every
 // surface shows which one it was painted in.
-TEST_F(Drawing, AHighContrastThemePaintsEverythingInTheSystemColours)
+TEST_F(Drawing, AHighContrastThemePaintsEverythingInTheSystemColoursEvenInTheDarkAppMode)
 {
     accessibility().highContrast = true;
+    setAppsUseLightTheme(REG_DWORD, &darkMode, sizeof(darkMode));
     openShown();
+    EXPECT_EQ(accessibility().darkCaptions[state().window], FALSE);
     const auto system = fakeSystemColour;
 
     EXPECT_EQ(windowPixel(10, 10), system(COLOR_WINDOW));
@@ -299,6 +306,112 @@ TEST_F(Drawing, AHighContrastThemePaintsEverythingInTheSystemColours)
     EXPECT_EQ(SendMessageW(state().appList, LVM_GETBKCOLOR, 0, 0), window);
     EXPECT_EQ(SendMessageW(state().appList, LVM_GETTEXTBKCOLOR, 0, 0), window);
     EXPECT_EQ(SendMessageW(state().appList, LVM_GETTEXTCOLOR, 0, 0), system(COLOR_WINDOWTEXT));
+}
+
+// The app mode is read again on "ImmersiveColorSet" only: 0 is dark; 1, a
+// value of another type and none are light.
+TEST_F(Drawing, TheAppModeFollowsAppsUseLightThemeLiveKeepingModeSearchTicksFocusAndScroll)
+{
+    for (unsigned sid = 2; sid < 40; ++sid) {
+        addApp(sid, L"App " + std::to_wstring(sid));
+    }
+    TestWindow& window = openShown();
+    window.command(moreAppsButtonId);
+    window.setSearchText(L"App");
+    window.setRowChecked(3, true);
+    ListView_EnsureVisible(state().appList, 30, FALSE);
+    SetFocus(state().appList);
+    const int top = ListView_GetTopIndex(state().appList);
+    ASSERT_GT(top, 0);
+    setAppsUseLightTheme(REG_DWORD, &darkMode, sizeof(darkMode));
+    restartRecording();
+    SendMessageW(window.window(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Policy"));
+    EXPECT_EQ(spy().gdiObjectsCreated, 0) << "another area changes nothing";
+
+    const struct {
+        DWORD type;
+        const void* value;
+        bool dark;
+    } modes[] = {{REG_DWORD, &darkMode, true}, {REG_DWORD, &lightMode, false}, {REG_DWORD, &darkMode, true},
+                 {REG_BINARY, &darkMode, false}, {REG_DWORD, &darkMode, true}, {REG_NONE, nullptr, false}};
+    for (const auto& mode : modes) {
+        setAppsUseLightTheme(mode.type, mode.value, sizeof(DWORD));
+        SendMessageW(window.window(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"));
+        EXPECT_EQ(windowPixel(10, 10), mode.dark ? darkPalette::background : palette::background);
+        EXPECT_EQ(SendMessageW(state().appList, LVM_GETBKCOLOR, 0, 0), colourOf(state(), colours::field));
+        EXPECT_EQ(accessibility().darkCaptions[window.window()], mode.dark);
+        EXPECT_EQ(accessibility().themeClasses[state().appList], mode.dark ? L"DarkMode_Explorer" : L"Explorer");
+        EXPECT_EQ(accessibility().themeClasses[state().recommendedCheck], mode.dark ? L" " : L"");
+        EXPECT_TRUE(state().expanded);
+        EXPECT_EQ(windowText(state().searchEdit), L"App");
+        EXPECT_TRUE(window.rowChecked(3));
+        EXPECT_EQ(GetFocus(), state().appList);
+        EXPECT_EQ(ListView_GetTopIndex(state().appList), top);
+    }
+}
+
+// The window, the search box (its cue too) and the list are dark, and a row,
+// the selected row and the status line read at 4.5:1.
+TEST_F(Drawing, AWindowOpenedInTheDarkAppModeIsDarkAndReads)
+{
+    setAppsUseLightTheme(REG_DWORD, &darkMode, sizeof(darkMode));
+    addApp(2, L"Weather");
+    addApp(3, L"Paint");
+    TestWindow& window = openShown();
+    window.command(moreAppsButtonId);
+    ListView_SetItemState(state().appList, 1, LVIS_SELECTED, LVIS_SELECTED);
+    SetFocus(state().appList);
+    DibCanvas shown(layout::clientWidth, layout::expandedClientHeight);
+    RedrawWindow(window.window(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    shown.capture(window.window());
+    const auto placeOf = [&](HWND control) {
+        RECT place = {};
+        GetWindowRect(control, &place);
+        MapWindowPoints(nullptr, window.window(), reinterpret_cast<POINT*>(&place), 2);
+        return place;
+    };
+    const auto rowOf = [&](int row) {
+        RECT place = {};
+        ListView_GetItemRect(state().appList, row, &place, LVIR_BOUNDS);
+        MapWindowPoints(state().appList, window.window(), reinterpret_cast<POINT*>(&place), 2);
+        return place;
+    };
+    // The text in `colour` inside `area`, against the surface at its right end.
+    const auto expectReads = [&](COLORREF colour, RECT area) {
+        EXPECT_TRUE(shown.contains(colour, area));
+        EXPECT_GE(contrast(colour, shown.pixel(area.right - 4, (area.top + area.bottom) / 2)), 4.5);
+    };
+    EXPECT_EQ(shown.pixel(10, 10), darkPalette::background);
+    const RECT search = placeOf(state().searchEdit);
+    EXPECT_EQ(shown.pixel(search.right - 8, (search.top + search.bottom) / 2), darkPalette::raised);
+    expectReads(darkOnlyColours::searchCue, search);
+    expectReads(darkPalette::mainText, rowOf(0));
+    EXPECT_EQ(shown.pixel(rowOf(0).right - 4, rowOf(0).top + 2), darkPalette::raised);
+    expectReads(darkOnlyColours::selectionText, rowOf(1));
+    EXPECT_EQ(shown.pixel(rowOf(1).right - 4, rowOf(1).top + 2), darkOnlyColours::selection);
+    expectReads(darkPalette::secondaryText, placeOf(state().statusLabel));
+}
+
+// Computed from the table: every text of the dark palette on the surface it
+// is drawn on, and the focus ring against the fill and the window.
+TEST(DarkPalette, EveryTextReadsAtFourAndAHalfToOneAndTheFocusRingShows)
+{
+    using namespace colours;
+    const std::pair<COLORREF, COLORREF> textsOnSurfaces[] = {
+        {text.dark, window.dark}, {secondaryText.dark, window.dark},
+        {text.dark, recommendedCard.dark}, {disabledText.dark, recommendedCard.dark},
+        {fieldText.dark, field.dark}, {secondaryText.dark, field.dark}, {secondaryText.dark, statusCard.dark},
+        {darkOnlyColours::searchCue, field.dark}, {darkOnlyColours::selectionText, darkOnlyColours::selection},
+    };
+    for (const auto& [foreground, surface] : textsOnSurfaces) {
+        EXPECT_GE(contrast(foreground, surface), 4.5) << std::hex << foreground << " on " << surface;
+    }
+    for (const ButtonColours& look : {primaryButton, primaryButtonPressed, primaryButtonDisabled, button,
+                                      buttonPressed, buttonDisabled}) {
+        EXPECT_GE(contrast(look.text.dark, look.fill.dark), 4.5) << std::hex << look.fill.dark;
+    }
+    EXPECT_GE(contrast(focusRing.dark, primaryButton.fill.dark), 3.0);
+    EXPECT_GE(contrast(focusRing.dark, window.dark), 3.0);
 }
 
 TEST_F(Drawing, AThemeSwitchRebuildsTheBrushesAndRepaintsControlsTooWithoutLeaking)
