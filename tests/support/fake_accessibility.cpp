@@ -8,6 +8,8 @@
 namespace {
 
 FakeAccessibility fake;
+// Copied before main, after the table's own initialisation, which is constant.
+const AccessibilityApi systemApi = accessibilityApi;
 
 HRESULT fakeSetHwndPropStr(HWND window, DWORD objectId, DWORD childId, MSAAPROPID property, LPCWSTR text)
 {
@@ -104,6 +106,11 @@ void setAppsUseLightTheme(DWORD type, const void* data, DWORD size)
     } else {
         RegDeleteValueW(appModeKey(), L"AppsUseLightTheme");
     }
+}
+
+const AccessibilityApi& systemAccessibilityApi()
+{
+    return systemApi;
 }
 
 FakeAccessibility& fakeAccessibility()

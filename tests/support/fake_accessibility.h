@@ -49,3 +49,6 @@ COLORREF fakeSystemColour(int index);
 // Writes AppsUseLightTheme where the program reads the app mode, with any
 // type; null data removes it.
 void setAppsUseLightTheme(DWORD type, const void* data, DWORD size);
+
+// The table as the program has it, before any fake was put in.
+const AccessibilityApi& systemAccessibilityApi();

@@ -2,7 +2,6 @@
 #include "support/dib_canvas.h"
 #include "support/draw_text_recorder.h"
 
-#include "ui/colour_scheme.h"
 #include "ui/drawing.h"
 
 #include <algorithm>
@@ -338,10 +337,12 @@ TEST_F(Drawing, TheAppModeFollowsAppsUseLightThemeLiveKeepingModeSearchTicksFocu
         setAppsUseLightTheme(mode.type, mode.value, sizeof(DWORD));
         SendMessageW(window.window(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"));
         EXPECT_EQ(windowPixel(10, 10), mode.dark ? darkPalette::background : palette::background);
-        EXPECT_EQ(SendMessageW(state().appList, LVM_GETBKCOLOR, 0, 0), colourOf(state(), colours::field));
+        EXPECT_EQ(SendMessageW(state().appList, LVM_GETBKCOLOR, 0, 0), mode.dark ? darkPalette::raised : palette::white);
         EXPECT_EQ(accessibility().darkCaptions[window.window()], mode.dark);
-        EXPECT_EQ(accessibility().themeClasses[state().appList], mode.dark ? L"DarkMode_Explorer" : L"Explorer");
         EXPECT_EQ(accessibility().themeClasses[state().recommendedCheck], mode.dark ? L" " : L"");
+        const std::wstring listClass = mode.dark ? L"DarkMode_Explorer" : L"Explorer";
+        EXPECT_EQ(accessibility().themeClasses[state().appList], listClass);
+        EXPECT_EQ(accessibility().themeClasses[ListView_GetHeader(state().appList)], mode.dark ? listClass : L"");
         EXPECT_TRUE(state().expanded);
         EXPECT_EQ(windowText(state().searchEdit), L"App");
         EXPECT_TRUE(window.rowChecked(3));
@@ -390,6 +391,16 @@ TEST_F(Drawing, AWindowOpenedInTheDarkAppModeIsDarkAndReads)
     expectReads(darkOnlyColours::selectionText, rowOf(1));
     EXPECT_EQ(shown.pixel(rowOf(1).right - 4, rowOf(1).top + 2), darkOnlyColours::selection);
     expectReads(darkPalette::secondaryText, placeOf(state().statusLabel));
+}
+
+// The program's own entries find both functions in the system's DLLs, which
+// it loads by hand; Wine's answer S_OK and change nothing.
+TEST_F(Drawing, TheThemeClassAndTheCaptionsDarkModeReachTheSystem)
+{
+    openShown();
+    const BOOL dark = TRUE;
+    EXPECT_NE(systemAccessibilityApi().setWindowTheme(state().appList, L"Explorer", nullptr), E_NOTIMPL);
+    EXPECT_NE(systemAccessibilityApi().dwmSetWindowAttribute(state().window, 20, &dark, sizeof(dark)), E_NOTIMPL);
 }
 
 // Computed from the table: every text of the dark palette on the surface it
