@@ -3,7 +3,6 @@
 #include "support/test_window.h"
 
 #include <cwchar>
-#include <string>
 
 namespace {
 
@@ -48,29 +47,22 @@ DWORD WINAPI fakeGetSysColor(int index)
     return fakeSystemColour(index);
 }
 
-// The app mode's value lives in a volatile key of the test process's own,
-// never in the user's Personalize key: on Windows the tests run in a real
-// session.
-HKEY appModeKey()
+// AppsUseLightTheme under Personalize as the test set it, refused when its
+// type is not among the flags' RRF_RT_REG_* bits (each type's bit is 1 << type
+// up to REG_DWORD), as the system refuses it.
+LSTATUS WINAPI fakeRegGetValue(HKEY key, LPCWSTR subKey, LPCWSTR value, DWORD flags, LPDWORD, PVOID data, LPDWORD size)
 {
-    static HKEY key = nullptr;
-    if (!key) {
-        RegCreateKeyExW(HKEY_CURRENT_USER,
-                        (L"Software\\OrvaLoopbackTests\\" + std::to_wstring(GetCurrentProcessId())).c_str(), 0,
-                        nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    }
-    return key;
-}
-
-// The real RegGetValueW, on that key in place of Personalize.
-LSTATUS WINAPI fakeRegGetValue(HKEY key, LPCWSTR subKey, LPCWSTR value, DWORD flags, LPDWORD type, PVOID data,
-                               LPDWORD size)
-{
-    if (key != HKEY_CURRENT_USER || !subKey ||
+    const auto [type, setting] = fake.appsUseLightTheme;
+    if (key != HKEY_CURRENT_USER || type == REG_NONE || std::wcscmp(value, L"AppsUseLightTheme") != 0 ||
         std::wcscmp(subKey, L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize") != 0) {
         return ERROR_FILE_NOT_FOUND;
     }
-    return RegGetValueW(appModeKey(), nullptr, value, flags, type, data, size);
+    if (!(flags & (1u << type))) {
+        return ERROR_UNSUPPORTED_TYPE;
+    }
+    *static_cast<DWORD*>(data) = setting;
+    *size = sizeof(DWORD);
+    return ERROR_SUCCESS;
 }
 
 HRESULT WINAPI fakeSetWindowTheme(HWND window, LPCWSTR subAppName, LPCWSTR)
@@ -79,6 +71,7 @@ HRESULT WINAPI fakeSetWindowTheme(HWND window, LPCWSTR subAppName, LPCWSTR)
     return S_OK;
 }
 
+// DWMWA_USE_IMMERSIVE_DARK_MODE only.
 HRESULT WINAPI fakeDwmSetWindowAttribute(HWND window, DWORD attribute, LPCVOID value, DWORD size)
 {
     if (attribute == 20 && size == sizeof(BOOL)) {
@@ -92,20 +85,9 @@ HRESULT WINAPI fakeDwmSetWindowAttribute(HWND window, DWORD attribute, LPCVOID v
 FakeAccessibility& installFakeAccessibility()
 {
     fake = FakeAccessibility{};
-    setAppsUseLightTheme(REG_NONE, nullptr, 0);
-    accessibilityApi = {fakeSetHwndPropStr, fakeSetHwndProp,    fakeNotifyWinEvent,
-                        fakeSystemParametersInfo, fakeGetSysColor, fakeRegGetValue,
-                        fakeSetWindowTheme, fakeDwmSetWindowAttribute};
+    accessibilityApi = {fakeSetHwndPropStr, fakeSetHwndProp, fakeNotifyWinEvent, fakeSystemParametersInfo,
+                        fakeGetSysColor,    fakeRegGetValue, fakeSetWindowTheme, fakeDwmSetWindowAttribute};
     return fake;
-}
-
-void setAppsUseLightTheme(DWORD type, const void* data, DWORD size)
-{
-    if (data) {
-        RegSetValueExW(appModeKey(), L"AppsUseLightTheme", 0, type, static_cast<const BYTE*>(data), size);
-    } else {
-        RegDeleteValueW(appModeKey(), L"AppsUseLightTheme");
-    }
 }
 
 const AccessibilityApi& systemAccessibilityApi()

@@ -8,7 +8,6 @@
 #include <cmath>
 #include <memory>
 #include <set>
-#include <string>
 #include <utility>
 
 namespace {
@@ -23,9 +22,6 @@ public:
 };
 
 constexpr COLORREF background = palette::background;
-// AppsUseLightTheme's values.
-constexpr DWORD darkMode = 0;
-constexpr DWORD lightMode = 1;
 
 COLORREF brushColour(HBRUSH brush)
 {
@@ -258,10 +254,10 @@ TEST_F(Drawing, ControlColoursMatchTheSurfaceUnderEachControl)
 
 // The fake gives each system colour a colour of its own, so that every
 // surface shows which one it was painted in.
-TEST_F(Drawing, AHighContrastThemePaintsEverythingInTheSystemColoursEvenInTheDarkAppMode)
+TEST_F(Drawing, AHighContrastThemePaintsEverythingInTheSystemColours)
 {
     accessibility().highContrast = true;
-    setAppsUseLightTheme(REG_DWORD, &darkMode, sizeof(darkMode));
+    accessibility().appsUseLightTheme = {REG_DWORD, 0};
     openShown();
     EXPECT_EQ(accessibility().darkCaptions[state().window], FALSE);
     const auto system = fakeSystemColour;
@@ -307,8 +303,9 @@ TEST_F(Drawing, AHighContrastThemePaintsEverythingInTheSystemColoursEvenInTheDar
     EXPECT_EQ(SendMessageW(state().appList, LVM_GETTEXTCOLOR, 0, 0), system(COLOR_WINDOWTEXT));
 }
 
-// The app mode is read again on "ImmersiveColorSet" only: 0 is dark; 1, a
-// value of another type and none are light.
+// The app mode is read again on "ImmersiveColorSet" (another area changes
+// nothing, as the theme switch below shows): 0 is dark; 1, a value of
+// another type and none are light.
 TEST_F(Drawing, TheAppModeFollowsAppsUseLightThemeLiveKeepingModeSearchTicksFocusAndScroll)
 {
     for (unsigned sid = 2; sid < 40; ++sid) {
@@ -321,41 +318,31 @@ TEST_F(Drawing, TheAppModeFollowsAppsUseLightThemeLiveKeepingModeSearchTicksFocu
     ListView_EnsureVisible(state().appList, 30, FALSE);
     SetFocus(state().appList);
     const int top = ListView_GetTopIndex(state().appList);
-    ASSERT_GT(top, 0);
-    setAppsUseLightTheme(REG_DWORD, &darkMode, sizeof(darkMode));
-    restartRecording();
-    SendMessageW(window.window(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Policy"));
-    EXPECT_EQ(spy().gdiObjectsCreated, 0) << "another area changes nothing";
-
-    const struct {
-        DWORD type;
-        const void* value;
-        bool dark;
-    } modes[] = {{REG_DWORD, &darkMode, true}, {REG_DWORD, &lightMode, false}, {REG_DWORD, &darkMode, true},
-                 {REG_BINARY, &darkMode, false}, {REG_DWORD, &darkMode, true}, {REG_NONE, nullptr, false}};
+    const std::pair<DWORD, DWORD> modes[] = {{REG_DWORD, 0},  {REG_DWORD, 1}, {REG_DWORD, 0},
+                                             {REG_BINARY, 0}, {REG_DWORD, 0}, {REG_NONE, 0}};
     for (const auto& mode : modes) {
-        setAppsUseLightTheme(mode.type, mode.value, sizeof(DWORD));
+        const bool dark = mode == std::pair<DWORD, DWORD>{REG_DWORD, 0};
+        accessibility().appsUseLightTheme = mode;
         SendMessageW(window.window(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"));
-        EXPECT_EQ(windowPixel(10, 10), mode.dark ? darkPalette::background : palette::background);
-        EXPECT_EQ(SendMessageW(state().appList, LVM_GETBKCOLOR, 0, 0), mode.dark ? darkPalette::raised : palette::white);
-        EXPECT_EQ(accessibility().darkCaptions[window.window()], mode.dark);
-        EXPECT_EQ(accessibility().themeClasses[state().recommendedCheck], mode.dark ? L" " : L"");
-        const std::wstring listClass = mode.dark ? L"DarkMode_Explorer" : L"Explorer";
+        EXPECT_EQ(windowPixel(10, 10), dark ? darkPalette::background : palette::background);
+        EXPECT_EQ(SendMessageW(state().appList, LVM_GETBKCOLOR, 0, 0), dark ? darkPalette::raised : palette::white);
+        EXPECT_EQ(accessibility().darkCaptions[window.window()], dark);
+        const std::wstring listClass = dark ? L"DarkMode_Explorer" : L"Explorer";
         EXPECT_EQ(accessibility().themeClasses[state().appList], listClass);
-        EXPECT_EQ(accessibility().themeClasses[ListView_GetHeader(state().appList)], mode.dark ? listClass : L"");
-        EXPECT_TRUE(state().expanded);
+        EXPECT_EQ(accessibility().themeClasses[ListView_GetHeader(state().appList)], dark ? listClass : L"");
+        EXPECT_EQ(accessibility().themeClasses[state().recommendedCheck], dark ? L" " : L"");
+        EXPECT_TRUE(state().expanded && window.rowChecked(3) && GetFocus() == state().appList);
         EXPECT_EQ(windowText(state().searchEdit), L"App");
-        EXPECT_TRUE(window.rowChecked(3));
-        EXPECT_EQ(GetFocus(), state().appList);
         EXPECT_EQ(ListView_GetTopIndex(state().appList), top);
     }
 }
 
-// The window, the search box (its cue too) and the list are dark, and a row,
-// the selected row and the status line read at 4.5:1.
+// The window, the search box and its cue and the list are dark, and a row,
+// the selected row and the status line read at 4.5:1 against the surface
+// at their right end.
 TEST_F(Drawing, AWindowOpenedInTheDarkAppModeIsDarkAndReads)
 {
-    setAppsUseLightTheme(REG_DWORD, &darkMode, sizeof(darkMode));
+    accessibility().appsUseLightTheme = {REG_DWORD, 0};
     addApp(2, L"Weather");
     addApp(3, L"Paint");
     TestWindow& window = openShown();
@@ -365,42 +352,24 @@ TEST_F(Drawing, AWindowOpenedInTheDarkAppModeIsDarkAndReads)
     DibCanvas shown(layout::clientWidth, layout::expandedClientHeight);
     RedrawWindow(window.window(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     shown.capture(window.window());
-    const auto placeOf = [&](HWND control) {
-        RECT place = {};
-        GetWindowRect(control, &place);
-        MapWindowPoints(nullptr, window.window(), reinterpret_cast<POINT*>(&place), 2);
-        return place;
+    const auto expectReads = [&](COLORREF text, HWND control, int row, COLORREF surface) {
+        RECT area = {};
+        row < 0 ? GetClientRect(control, &area) : ListView_GetItemRect(control, row, &area, LVIR_BOUNDS);
+        MapWindowPoints(control, window.window(), reinterpret_cast<POINT*>(&area), 2);
+        EXPECT_TRUE(shown.contains(text, area)) << row;
+        EXPECT_EQ(shown.pixel(area.right - 4, area.top + 2), surface) << row;
+        EXPECT_GE(contrast(text, surface), 4.5) << row;
     };
-    const auto rowOf = [&](int row) {
-        RECT place = {};
-        ListView_GetItemRect(state().appList, row, &place, LVIR_BOUNDS);
-        MapWindowPoints(state().appList, window.window(), reinterpret_cast<POINT*>(&place), 2);
-        return place;
-    };
-    // The text in `colour` inside `area`, against the surface at its right end.
-    const auto expectReads = [&](COLORREF colour, RECT area) {
-        EXPECT_TRUE(shown.contains(colour, area));
-        EXPECT_GE(contrast(colour, shown.pixel(area.right - 4, (area.top + area.bottom) / 2)), 4.5);
-    };
-    EXPECT_EQ(shown.pixel(10, 10), darkPalette::background);
-    const RECT search = placeOf(state().searchEdit);
-    EXPECT_EQ(shown.pixel(search.right - 8, (search.top + search.bottom) / 2), darkPalette::raised);
-    expectReads(darkOnlyColours::searchCue, search);
-    expectReads(darkPalette::mainText, rowOf(0));
-    EXPECT_EQ(shown.pixel(rowOf(0).right - 4, rowOf(0).top + 2), darkPalette::raised);
-    expectReads(darkOnlyColours::selectionText, rowOf(1));
-    EXPECT_EQ(shown.pixel(rowOf(1).right - 4, rowOf(1).top + 2), darkOnlyColours::selection);
-    expectReads(darkPalette::secondaryText, placeOf(state().statusLabel));
-}
+    expectReads(darkOnlyColours::searchCue, state().searchEdit, -1, darkPalette::raised);
+    expectReads(darkPalette::mainText, state().appList, 0, darkPalette::raised);
+    expectReads(darkOnlyColours::selectionText, state().appList, 1, darkOnlyColours::selection);
+    expectReads(darkPalette::secondaryText, state().statusLabel, -1, darkPalette::raised);
 
-// The program's own entries find both functions in the system's DLLs, which
-// it loads by hand; Wine's answer S_OK and change nothing.
-TEST_F(Drawing, TheThemeClassAndTheCaptionsDarkModeReachTheSystem)
-{
-    openShown();
+    // The program's own entries find both functions in the DLLs it loads by
+    // hand; Wine's answer S_OK and change nothing.
     const BOOL dark = TRUE;
     EXPECT_NE(systemAccessibilityApi().setWindowTheme(state().appList, L"Explorer", nullptr), E_NOTIMPL);
-    EXPECT_NE(systemAccessibilityApi().dwmSetWindowAttribute(state().window, 20, &dark, sizeof(dark)), E_NOTIMPL);
+    EXPECT_NE(systemAccessibilityApi().dwmSetWindowAttribute(window.window(), 20, &dark, sizeof(dark)), E_NOTIMPL);
 }
 
 // Computed from the table: every text of the dark palette on the surface it
@@ -408,18 +377,17 @@ TEST_F(Drawing, TheThemeClassAndTheCaptionsDarkModeReachTheSystem)
 TEST(DarkPalette, EveryTextReadsAtFourAndAHalfToOneAndTheFocusRingShows)
 {
     using namespace colours;
+    const ButtonColours &primary = primaryButton, &pressed = primaryButtonPressed, &disabled = primaryButtonDisabled;
     const std::pair<COLORREF, COLORREF> textsOnSurfaces[] = {
-        {text.dark, window.dark}, {secondaryText.dark, window.dark},
-        {text.dark, recommendedCard.dark}, {disabledText.dark, recommendedCard.dark},
-        {fieldText.dark, field.dark}, {secondaryText.dark, field.dark}, {secondaryText.dark, statusCard.dark},
-        {darkOnlyColours::searchCue, field.dark}, {darkOnlyColours::selectionText, darkOnlyColours::selection},
-    };
+        {text.dark, window.dark}, {secondaryText.dark, window.dark}, {text.dark, recommendedCard.dark},
+        {disabledText.dark, recommendedCard.dark}, {fieldText.dark, field.dark}, {secondaryText.dark, field.dark},
+        {secondaryText.dark, statusCard.dark}, {darkOnlyColours::searchCue, field.dark},
+        {darkOnlyColours::selectionText, darkOnlyColours::selection}, {primary.text.dark, primary.fill.dark},
+        {pressed.text.dark, pressed.fill.dark}, {disabled.text.dark, disabled.fill.dark},
+        {button.text.dark, button.fill.dark}, {buttonPressed.text.dark, buttonPressed.fill.dark},
+        {buttonDisabled.text.dark, buttonDisabled.fill.dark}};
     for (const auto& [foreground, surface] : textsOnSurfaces) {
         EXPECT_GE(contrast(foreground, surface), 4.5) << std::hex << foreground << " on " << surface;
-    }
-    for (const ButtonColours& look : {primaryButton, primaryButtonPressed, primaryButtonDisabled, button,
-                                      buttonPressed, buttonDisabled}) {
-        EXPECT_GE(contrast(look.text.dark, look.fill.dark), 4.5) << std::hex << look.fill.dark;
     }
     EXPECT_GE(contrast(focusRing.dark, primaryButton.fill.dark), 3.0);
     EXPECT_GE(contrast(focusRing.dark, window.dark), 3.0);
@@ -459,6 +427,7 @@ TEST_F(Drawing, AThemeSwitchRebuildsTheBrushesAndRepaintsControlsTooWithoutLeaki
 
     const int created = spy().gdiObjectsCreated;
     SendMessageW(window.window(), WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+    SendMessageW(window.window(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Policy"));
     EXPECT_EQ(spy().gdiObjectsCreated, created) << "another setting rebuilds nothing";
 }
 
