@@ -7,8 +7,10 @@
 # the Wine session's virtual display, and screenshots of the compact and the
 # expanded window are saved to build/screenshots/, then the same of the window
 # under a simulated high-contrast theme (sim/tools/high_contrast_window.cpp),
-# and of the expanded window resized to 1280 x 960, then both modes again at
-# 150 % (144 DPI), in a Wine session of their own
+# and of the expanded window resized to 1280 x 960, then both modes in the
+# dark app mode, in a Wine session of their own (build/wine-dark) whose prefix
+# says AppsUseLightTheme = 0, then both modes again at 150 % (144 DPI), in a
+# Wine session of their own
 # (build/wine-144dpi) whose prefix reports that DPI on a 1920 x 1080 screen.
 # Either way, the Wine sessions (Xvfb, wineserver and the prefix's services)
 # that it starts end with it.
@@ -150,6 +152,13 @@ takeScreenshots "$program" ""
 takeScreenshots "$(windowsPath "$buildDir/sim/high_contrast_window.exe")" high-contrast-
 takeResizedScreenshot
 
+# The dark app mode as Windows' Settings writes it, in a prefix of its own,
+# so that the prefix the tests share stays light.
+enterSession "$buildDir/wine-dark"
+wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize' /v AppsUseLightTheme \
+    /t REG_DWORD /d 0 /f >"$runDir/dark-reg.log" 2>&1
+takeScreenshots "$program" dark-
+
 # Wine reports the prefix's LogPixels as every window's DPI; the expanded
 # window at 150 % is taller than the first session's display.
 ORVA_SCREEN_SIZE=1920x1080 enterSession "$buildDir/wine-144dpi"
@@ -161,5 +170,7 @@ echo "             $screenshotDir/expanded.png"
 echo "             $screenshotDir/high-contrast-compact.png"
 echo "             $screenshotDir/high-contrast-expanded.png"
 echo "             $screenshotDir/expanded-1280x960.png"
+echo "             $screenshotDir/dark-compact.png"
+echo "             $screenshotDir/dark-expanded.png"
 echo "             $screenshotDir/144dpi-compact.png"
 echo "             $screenshotDir/144dpi-expanded.png"

@@ -10,6 +10,7 @@
 //   drive_window.exe [--desktop NAME] rect
 //   drive_window.exe [--desktop NAME] capture FILE.bmp
 //   drive_window.exe [--desktop NAME] mitigations
+//   drive_window.exe [--desktop NAME] setting AREA
 //
 // `move` places the window's top left corner (the expanded window is taller
 // than the centred compact one leaves room for); `size` gives the window an
@@ -18,7 +19,9 @@
 // saves the window, raised above every other for the moment, as a 32-bit BMP
 // file; `mitigations` prints the Control Flow Guard and shadow stack policies
 // Windows applies to the program's process (the guard is on only for a
-// program built with it), and fails only when it cannot read them.
+// program built with it), and fails only when it cannot read them; `setting`
+// sends the window WM_SETTINGCHANGE for AREA, as Windows does when a setting
+// changes (the app mode's is "ImmersiveColorSet").
 // --desktop names the desktop the program runs on (`wine explorer
 // /desktop=NAME,…` makes one): windows on another desktop cannot be found.
 // Exit code 0 on success, 1 when the window or control is not there (or the
@@ -122,6 +125,19 @@ int printBounds()
     }
     std::printf("%ldx%ld+%ld+%ld\n", bounds.right - bounds.left, bounds.bottom - bounds.top, bounds.left, bounds.top);
     return 0;
+}
+
+// Sent rather than posted, so that the window has taken the change when this
+// returns (`capture` waits for the painting that follows); the system
+// carries the area's text across to the program.
+int announceSetting(const wchar_t* area)
+{
+    HWND window = findReadyWindow();
+    DWORD_PTR ignored = 0;
+    return window && SendMessageTimeoutW(window, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(area),
+                                         SMTO_ABORTIFHUNG, 5000, &ignored)
+               ? 0
+               : 1;
 }
 
 struct MemoryContextDeleter {
@@ -295,6 +311,9 @@ int wmain(int argc, wchar_t** argv)
     }
     if (argc == next + 1 && std::wcscmp(argv[next], L"mitigations") == 0) {
         return printMitigations();
+    }
+    if (argc == next + 2 && std::wcscmp(argv[next], L"setting") == 0) {
+        return announceSetting(argv[next + 1]);
     }
     return 2;
 }

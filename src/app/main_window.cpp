@@ -81,9 +81,9 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         break;
     case WM_NOTIFY:
         if (state && lParam) {
-            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            auto* header = reinterpret_cast<NMHDR*>(lParam);
             LRESULT result = 0;
-            if (!answerStatusTip(*state, header)) {
+            if (!answerStatusTip(*state, header) && !colourListSelection(*state, header, result)) {
                 answerAppList(*state, header, result);
             }
             return result;
@@ -117,7 +117,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         }
         break;
     case WM_SETTINGCHANGE:
-        if (state && wParam == SPI_SETHIGHCONTRAST) {
+        if (state && settingChangesColours(wParam, lParam)) {
             followThemeChange(*state);
             return 0;
         }

@@ -67,8 +67,11 @@ struct WindowState {
     OwnedBrush recommendedCardBrush;
     OwnedBrush statusCardBrush;
     // A high-contrast theme was on when the theme was last asked about: the
-    // window paints in system colours rather than its palette.
+    // window paints in system colours rather than its palettes.
     bool highContrast = false;
+    // The user's app mode was dark when it was last read: the window paints
+    // in the dark palette, unless a high-contrast theme is on.
+    bool darkAppMode = false;
 
     bool expanded = false;
     // How many of the window's pixels shorter than its full expanded height

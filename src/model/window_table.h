@@ -1,6 +1,6 @@
 #pragma once
 
-// The window in one table: the geometry of both modes, the palette, the fonts
+// The window in one table: the geometry of both modes, the palettes, the fonts
 // and every text the program shows, each written once. Geometry and font
 // sizes are in 96-DPI units in client coordinates; ui/window_layout.h scales
 // them for the DPI of the window's monitor.
@@ -115,12 +115,32 @@ inline constexpr COLORREF secondaryText = RGB(71, 85, 105);
 
 } // namespace palette
 
+// The palette of the dark app mode ("Choose your default app mode: Dark"),
+// with the light palette's roles: surfaces that are white there are raised
+// here, the accent keeps its blue and its white text, and the texts are
+// light. Every text reaches 4.5:1 against the surface under it.
+namespace darkPalette {
+
+inline constexpr COLORREF background = RGB(15, 23, 42);
+// The search box, the list, the secondary buttons and the status card.
+inline constexpr COLORREF raised = RGB(30, 41, 59);
+inline constexpr COLORREF raisedPressed = RGB(51, 65, 85);
+inline constexpr COLORREF outline = RGB(71, 85, 105);
+inline constexpr COLORREF highlight = RGB(23, 37, 84);
+inline constexpr COLORREF highlightOutline = RGB(30, 64, 175);
+inline constexpr COLORREF selection = RGB(30, 58, 138);
+inline constexpr COLORREF mainText = RGB(241, 245, 249);
+inline constexpr COLORREF secondaryText = RGB(148, 163, 184);
+
+} // namespace darkPalette
+
 // What each surface and text of the window is painted in: its colour in the
-// palette, and the system colour (GetSysColor) that takes its place while a
-// high-contrast theme is on, when the window follows the user's choice of
-// colours as every other window does.
+// light palette and in the dark one, and the system colour (GetSysColor)
+// that takes the place of both while a high-contrast theme is on, when the
+// window follows the user's choice of colours as every other window does.
 struct ThemedColour {
-    COLORREF palette;
+    COLORREF light;
+    COLORREF dark;
     int system;
 };
 
@@ -132,46 +152,66 @@ struct ButtonColours {
 
 namespace colours {
 
-inline constexpr ThemedColour window = {palette::background, COLOR_WINDOW};
-inline constexpr ThemedColour accentBar = {palette::accent, COLOR_HIGHLIGHT};
-inline constexpr ThemedColour recommendedCard = {palette::highlight, COLOR_WINDOW};
-inline constexpr ThemedColour recommendedCardOutline = {palette::highlightOutline, COLOR_WINDOWFRAME};
-inline constexpr ThemedColour statusCard = {palette::panel, COLOR_WINDOW};
-inline constexpr ThemedColour statusCardOutline = {palette::panelOutline, COLOR_WINDOWFRAME};
-inline constexpr ThemedColour text = {palette::mainText, COLOR_WINDOWTEXT};
-// Secondary only in the palette: a high-contrast theme has one text colour
+inline constexpr ThemedColour window = {palette::background, darkPalette::background, COLOR_WINDOW};
+inline constexpr ThemedColour accentBar = {palette::accent, palette::accent, COLOR_HIGHLIGHT};
+inline constexpr ThemedColour recommendedCard = {palette::highlight, darkPalette::highlight, COLOR_WINDOW};
+inline constexpr ThemedColour recommendedCardOutline = {palette::highlightOutline, darkPalette::highlightOutline,
+                                                        COLOR_WINDOWFRAME};
+inline constexpr ThemedColour statusCard = {palette::panel, darkPalette::raised, COLOR_WINDOW};
+inline constexpr ThemedColour statusCardOutline = {palette::panelOutline, darkPalette::outline, COLOR_WINDOWFRAME};
+inline constexpr ThemedColour text = {palette::mainText, darkPalette::mainText, COLOR_WINDOWTEXT};
+// Secondary only in the palettes: a high-contrast theme has one text colour
 // for everything that is not disabled.
-inline constexpr ThemedColour secondaryText = {palette::secondaryText, COLOR_WINDOWTEXT};
-inline constexpr ThemedColour disabledText = {palette::secondaryText, COLOR_GRAYTEXT};
+inline constexpr ThemedColour secondaryText = {palette::secondaryText, darkPalette::secondaryText, COLOR_WINDOWTEXT};
+inline constexpr ThemedColour disabledText = {palette::secondaryText, darkPalette::secondaryText, COLOR_GRAYTEXT};
 // The search box and the list.
-inline constexpr ThemedColour field = {palette::white, COLOR_WINDOW};
-inline constexpr ThemedColour fieldText = {palette::mainText, COLOR_WINDOWTEXT};
+inline constexpr ThemedColour field = {palette::white, darkPalette::raised, COLOR_WINDOW};
+inline constexpr ThemedColour fieldText = {palette::mainText, darkPalette::mainText, COLOR_WINDOWTEXT};
 
 // The primary button ("应用设置") is the highlight colour; pressed, it turns
 // inside out, so that the press shows in a theme of two colours too.
-inline constexpr ButtonColours primaryButton = {
-    {palette::accent, COLOR_HIGHLIGHT}, {palette::accent, COLOR_HIGHLIGHT}, {palette::white, COLOR_HIGHLIGHTTEXT}};
-inline constexpr ButtonColours primaryButtonPressed = {{palette::accentPressed, COLOR_HIGHLIGHTTEXT},
-                                                       {palette::accentPressed, COLOR_HIGHLIGHT},
-                                                       {palette::white, COLOR_HIGHLIGHT}};
+inline constexpr ButtonColours primaryButton = {{palette::accent, palette::accent, COLOR_HIGHLIGHT},
+                                                {palette::accent, palette::accent, COLOR_HIGHLIGHT},
+                                                {palette::white, palette::white, COLOR_HIGHLIGHTTEXT}};
+inline constexpr ButtonColours primaryButtonPressed = {
+    {palette::accentPressed, palette::accentPressed, COLOR_HIGHLIGHTTEXT},
+    {palette::accentPressed, palette::accentPressed, COLOR_HIGHLIGHT},
+    {palette::white, palette::white, COLOR_HIGHLIGHT}};
 inline constexpr ButtonColours primaryButtonDisabled = {
-    {palette::muted, COLOR_BTNFACE}, {palette::muted, COLOR_GRAYTEXT}, {palette::white, COLOR_GRAYTEXT}};
-inline constexpr ButtonColours button = {
-    {palette::white, COLOR_BTNFACE}, {palette::panelOutline, COLOR_WINDOWFRAME}, {palette::mainText, COLOR_BTNTEXT}};
-inline constexpr ButtonColours buttonPressed = {{palette::panel, COLOR_HIGHLIGHT},
-                                                {palette::panelOutline, COLOR_HIGHLIGHT},
-                                                {palette::mainText, COLOR_HIGHLIGHTTEXT}};
+    {palette::muted, darkPalette::raised, COLOR_BTNFACE},
+    {palette::muted, darkPalette::outline, COLOR_GRAYTEXT},
+    {palette::white, darkPalette::secondaryText, COLOR_GRAYTEXT}};
+inline constexpr ButtonColours button = {{palette::white, darkPalette::raised, COLOR_BTNFACE},
+                                         {palette::panelOutline, darkPalette::outline, COLOR_WINDOWFRAME},
+                                         {palette::mainText, darkPalette::mainText, COLOR_BTNTEXT}};
+inline constexpr ButtonColours buttonPressed = {{palette::panel, darkPalette::raisedPressed, COLOR_HIGHLIGHT},
+                                                {palette::panelOutline, darkPalette::outline, COLOR_HIGHLIGHT},
+                                                {palette::mainText, darkPalette::mainText, COLOR_HIGHLIGHTTEXT}};
 // The focused primary button's ring: the dotted rectangle barely shows on the
-// accent fill, so a dark ring at the edge stands out against the fill and the
-// window alike (over 3:1 with each), with a light line inside it that
-// separates it from the fill in a high-contrast theme, where no one system
-// colour contrasts with both.
-inline constexpr ThemedColour focusRing = {palette::mainText, COLOR_WINDOWTEXT};
-inline constexpr ThemedColour focusRingInner = {palette::white, COLOR_HIGHLIGHTTEXT};
-inline constexpr ButtonColours buttonDisabled = {
-    {palette::background, COLOR_BTNFACE}, {palette::panelOutline, COLOR_GRAYTEXT}, {palette::muted, COLOR_GRAYTEXT}};
+// accent fill, so a ring at the edge in the main text's colour stands out
+// against the fill and the window alike (over 3:1 with each, in either
+// palette), with a line of the opposite lightness inside it that separates
+// it from the fill in a high-contrast theme, where no one system colour
+// contrasts with both.
+inline constexpr ThemedColour focusRing = {palette::mainText, darkPalette::mainText, COLOR_WINDOWTEXT};
+inline constexpr ThemedColour focusRingInner = {palette::white, darkPalette::background, COLOR_HIGHLIGHTTEXT};
+inline constexpr ButtonColours buttonDisabled = {{palette::background, darkPalette::background, COLOR_BTNFACE},
+                                                 {palette::panelOutline, darkPalette::outline, COLOR_GRAYTEXT},
+                                                 {palette::muted, darkPalette::secondaryText, COLOR_GRAYTEXT}};
 
 } // namespace colours
+
+// What the controls draw in their own colours in the light palette and in a
+// high-contrast theme, where those suit them, and the window draws itself
+// in the dark palette: the system's grey cue text reaches 4.5:1 on no dark
+// field, and its selection colours are made for a light list.
+namespace darkOnlyColours {
+
+inline constexpr COLORREF searchCue = darkPalette::secondaryText;
+inline constexpr COLORREF selection = darkPalette::selection;
+inline constexpr COLORREF selectionText = darkPalette::mainText;
+
+} // namespace darkOnlyColours
 
 struct FontLook {
     int height;

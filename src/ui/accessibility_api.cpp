@@ -39,8 +39,38 @@ HRESULT setHwndPropThroughCom(HWND window, DWORD objectId, DWORD childId, MSAAPR
     });
 }
 
+template <typename Function>
+Function* functionOf(const OwnedModule& module, const char* name)
+{
+    return module ? reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(module.get(), name))) : nullptr;
+}
+
+// The modules are kept for the process, as the functions found in them are.
+HRESULT WINAPI setWindowThemeThroughUxtheme(HWND window, LPCWSTR subAppName, LPCWSTR subIdList)
+{
+    static const OwnedModule uxtheme(LoadLibraryExW(L"uxtheme.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    static auto* const setWindowTheme =
+        functionOf<AccessibilityApi::SetWindowThemeFunction>(uxtheme, "SetWindowTheme");
+    return setWindowTheme ? setWindowTheme(window, subAppName, subIdList) : E_NOTIMPL;
+}
+
+HRESULT WINAPI setWindowAttributeThroughDwmapi(HWND window, DWORD attribute, LPCVOID value, DWORD size)
+{
+    static const OwnedModule dwmapi(LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    static auto* const dwmSetWindowAttribute =
+        functionOf<AccessibilityApi::DwmSetWindowAttributeFunction>(dwmapi, "DwmSetWindowAttribute");
+    return dwmSetWindowAttribute ? dwmSetWindowAttribute(window, attribute, value, size) : E_NOTIMPL;
+}
+
 } // namespace
 
 AccessibilityApi accessibilityApi = {
-    setHwndPropStrThroughCom, setHwndPropThroughCom, NotifyWinEvent, SystemParametersInfoW, GetSysColor,
+    setHwndPropStrThroughCom,
+    setHwndPropThroughCom,
+    NotifyWinEvent,
+    SystemParametersInfoW,
+    GetSysColor,
+    RegGetValueW,
+    setWindowThemeThroughUxtheme,
+    setWindowAttributeThroughDwmapi,
 };

@@ -3,9 +3,11 @@
 #include "model/control_ids.h"
 #include "model/owners.h"
 #include "model/window_table.h"
+#include "ui/accessibility_api.h"
 #include "ui/app_list.h"
 #include "ui/colour_scheme.h"
 #include "ui/commands.h"
+#include "ui/drawing.h"
 #include "ui/keyboard_focus.h"
 #include "ui/screen_reader.h"
 #include "ui/status_line.h"
@@ -24,27 +26,6 @@ HWND createChild(const WindowState& state, const wchar_t* className, const wchar
                                    GetModuleHandleW(nullptr), nullptr);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(state.bodyFont.get()), TRUE);
     return control;
-}
-
-using SetWindowThemeFunction = HRESULT WINAPI(HWND window, LPCWSTR subAppName, LPCWSTR subIdList);
-
-// uxtheme.dll is not one of the system's known DLLs, so it is loaded from the
-// system directory by hand rather than imported, and kept for the process.
-SetWindowThemeFunction* setWindowThemeFunction()
-{
-    static const OwnedModule uxtheme(LoadLibraryExW(L"uxtheme.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
-    if (!uxtheme) {
-        return nullptr;
-    }
-    return reinterpret_cast<SetWindowThemeFunction*>(
-        reinterpret_cast<void*>(GetProcAddress(uxtheme.get(), "SetWindowTheme")));
-}
-
-void setExplorerTheme(HWND window)
-{
-    if (SetWindowThemeFunction* setWindowTheme = setWindowThemeFunction()) {
-        setWindowTheme(window, L"Explorer", nullptr);
-    }
 }
 
 constexpr DWORD labelStyle = WS_CHILD | WS_VISIBLE | SS_LEFT;
@@ -78,6 +59,7 @@ void createControls(WindowState& state)
                                    searchEditId);
     SendMessageW(state.searchEdit, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(texts::searchCue));
     SendMessageW(state.searchEdit, EM_LIMITTEXT, texts::searchTextLimit, 0);
+    paintSearchCueInDarkPalette(state.searchEdit);
 
     // Created before the list, so that it lies above it.
     state.emptyListText = createChild(state, L"STATIC", texts::noMatchingApps, 0, WS_CHILD | SS_CENTER | SS_NOPREFIX,
@@ -88,13 +70,14 @@ void createControls(WindowState& state)
     // The check marks are the entries' exempt flags, given when asked for.
     SendMessageW(state.appList, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
     routeTicksOfAppList(state.appList);
-    applyColourScheme(state);
     LVCOLUMNW column = {};
     column.mask = LVCF_WIDTH | LVCF_TEXT;
     column.fmt = LVCFMT_LEFT;
     column.cx = scaled(layout::appListColumnWidth, state.dpi);
     column.pszText = const_cast<wchar_t*>(texts::appColumn);
     SendMessageW(state.appList, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+    // Once the list's header exists, which takes a theme class too.
+    applyColourScheme(state);
 
     state.statusLabel = createChild(state, L"STATIC", texts::loading, 0, styles::statusLabel,
                                     layout::expandedStatusLabel, statusLabelId);
@@ -105,9 +88,8 @@ void createControls(WindowState& state)
 
     annotateForScreenReaders(state);
 
-    setExplorerTheme(state.window);
-    setExplorerTheme(state.searchEdit);
-    setExplorerTheme(state.appList);
+    accessibilityApi.setWindowTheme(state.window, L"Explorer", nullptr);
+    accessibilityApi.setWindowTheme(state.searchEdit, L"Explorer", nullptr);
 
     for (HWND control : {state.recommendedCheck, state.moreAppsButton, state.refreshButton, state.applyButton,
                          state.searchEdit, state.appList, state.closeButton}) {

@@ -5,6 +5,8 @@
 #include "ui/colour_scheme.h"
 #include "ui/window_layout.h"
 
+#include <commctrl.h>
+
 namespace {
 
 // `line` is the outline's width, kept inside the shape (PS_INSIDEFRAME).
@@ -57,6 +59,39 @@ const ButtonColours& buttonColours(bool primary, UINT itemState)
         return colours::buttonDisabled;
     }
     return colours::button;
+}
+
+// Where the edit draws its own cue: at the top left of its text rectangle,
+// in its font.
+void paintSearchCue(const WindowState& state, HWND edit)
+{
+    const PaintGuard paint(edit);
+    HDC context = paint.context();
+    RECT client = {};
+    GetClientRect(edit, &client);
+    FillRect(context, &client, state.fieldBrush.get());
+    RECT text = {};
+    SendMessageW(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
+    const SelectionGuard fontSelection(context, reinterpret_cast<HGDIOBJ>(SendMessageW(edit, WM_GETFONT, 0, 0)));
+    SetBkMode(context, TRANSPARENT);
+    SetTextColor(context, darkOnlyColours::searchCue);
+    DrawTextW(context, texts::searchCue, -1, &text, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+}
+
+// The edit draws its cue in the system's grey text, which reaches 4.5:1 on a
+// light field only, so in the dark palette the empty box is painted here.
+LRESULT CALLBACK searchCuePainter(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR)
+{
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(edit, searchCuePainter, id);
+    } else if (message == WM_PAINT && GetWindowTextLengthW(edit) == 0) {
+        // Looked up each time: the record is gone before the box is destroyed.
+        if (const WindowState* state = windowStateOf(GetParent(edit)); state && paintsDark(*state)) {
+            paintSearchCue(*state, edit);
+            return 0;
+        }
+    }
+    return DefSubclassProc(edit, message, wParam, lParam);
 }
 
 } // namespace
@@ -158,4 +193,32 @@ HBRUSH controlColors(WindowState& state, HDC context, HWND control)
     }
     SetTextColor(context, colourOf(state, colours::text));
     return state.backgroundBrush.get();
+}
+
+bool colourListSelection(const WindowState& state, NMHDR* header, LRESULT& result)
+{
+    if (header->hwndFrom != state.appList || header->code != static_cast<UINT>(NM_CUSTOMDRAW)) {
+        return false;
+    }
+    result = CDRF_DODEFAULT;
+    if (!paintsDark(state)) {
+        return true;
+    }
+    auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(header);
+    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) {
+        result = CDRF_NOTIFYITEMDRAW;
+    } else if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT &&
+               ListView_GetItemState(state.appList, static_cast<int>(draw->nmcd.dwItemSpec), LVIS_SELECTED)) {
+        // Without the mark the list paints the row in the colours given here
+        // instead of its selection colours.
+        draw->nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED);
+        draw->clrText = darkOnlyColours::selectionText;
+        draw->clrTextBk = darkOnlyColours::selection;
+    }
+    return true;
+}
+
+void paintSearchCueInDarkPalette(HWND searchEdit)
+{
+    SetWindowSubclass(searchEdit, searchCuePainter, 0, 0);
 }

@@ -2,12 +2,14 @@
 
 #include "ui/accessibility_api.h"
 
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The program's accessibility and colour calls, faked. Annotations and
 // events are recorded, and every annotation fails with E_NOTIMPL, as under
-// Wine; the high-contrast query says what the test chooses.
+// Wine; the high-contrast query and the app mode say what the test chooses.
 struct FakeAccessibility {
     struct Annotation {
         HWND window = nullptr;
@@ -30,6 +32,12 @@ struct FakeAccessibility {
     std::vector<Annotation> annotations;
     std::vector<Event> events;
     bool highContrast = false;
+    // AppsUseLightTheme's type (REG_NONE for no value) and value.
+    std::pair<DWORD, DWORD> appsUseLightTheme = {REG_NONE, 0};
+    // The last theme class each window was given ("" for null), and the
+    // caption's dark mode as last asked for.
+    std::map<HWND, std::wstring> themeClasses;
+    std::map<HWND, BOOL> darkCaptions;
 };
 
 // Resets the fake and points the program's AccessibilityApi table at it.
@@ -39,3 +47,6 @@ FakeAccessibility& fakeAccessibility();
 // What the fake's GetSysColor gives: a colour of its own for each index,
 // none of them a palette colour.
 COLORREF fakeSystemColour(int index);
+
+// The table as the program has it, before any fake was put in.
+const AccessibilityApi& systemAccessibilityApi();

@@ -243,7 +243,9 @@ TEST_F(Drawing, ControlColoursMatchTheSurfaceUnderEachControl)
 TEST_F(Drawing, AHighContrastThemePaintsEverythingInTheSystemColours)
 {
     accessibility().highContrast = true;
+    accessibility().appsUseLightTheme = {REG_DWORD, 0};
     openShown();
+    EXPECT_EQ(accessibility().darkCaptions[state().window], FALSE);
     const auto system = fakeSystemColour;
 
     EXPECT_EQ(windowPixel(10, 10), system(COLOR_WINDOW));
@@ -287,6 +289,96 @@ TEST_F(Drawing, AHighContrastThemePaintsEverythingInTheSystemColours)
     EXPECT_EQ(SendMessageW(state().appList, LVM_GETTEXTCOLOR, 0, 0), system(COLOR_WINDOWTEXT));
 }
 
+// The app mode is read again on "ImmersiveColorSet" (another area changes
+// nothing, as the theme switch below shows): 0 is dark; 1, a value of
+// another type and none are light.
+TEST_F(Drawing, TheAppModeFollowsAppsUseLightThemeLiveKeepingModeSearchTicksFocusAndScroll)
+{
+    for (unsigned sid = 2; sid < 40; ++sid) {
+        addApp(sid, L"App " + std::to_wstring(sid));
+    }
+    TestWindow& window = openShown();
+    window.command(moreAppsButtonId);
+    window.setSearchText(L"App");
+    window.setRowChecked(3, true);
+    ListView_EnsureVisible(state().appList, 30, FALSE);
+    SetFocus(state().appList);
+    const int top = ListView_GetTopIndex(state().appList);
+    const std::pair<DWORD, DWORD> modes[] = {{REG_DWORD, 0},  {REG_DWORD, 1}, {REG_DWORD, 0},
+                                             {REG_BINARY, 0}, {REG_DWORD, 0}, {REG_NONE, 0}};
+    for (const auto& mode : modes) {
+        const bool dark = mode == std::pair<DWORD, DWORD>{REG_DWORD, 0};
+        accessibility().appsUseLightTheme = mode;
+        SendMessageW(window.window(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"));
+        EXPECT_EQ(windowPixel(10, 10), dark ? darkPalette::background : palette::background);
+        EXPECT_EQ(SendMessageW(state().appList, LVM_GETBKCOLOR, 0, 0), dark ? darkPalette::raised : palette::white);
+        EXPECT_EQ(accessibility().darkCaptions[window.window()], dark);
+        const std::wstring listClass = dark ? L"DarkMode_Explorer" : L"Explorer";
+        EXPECT_EQ(accessibility().themeClasses[state().appList], listClass);
+        EXPECT_EQ(accessibility().themeClasses[ListView_GetHeader(state().appList)], dark ? listClass : L"");
+        EXPECT_EQ(accessibility().themeClasses[state().recommendedCheck], dark ? L" " : L"");
+        EXPECT_TRUE(state().expanded && window.rowChecked(3) && GetFocus() == state().appList);
+        EXPECT_EQ(windowText(state().searchEdit), L"App");
+        EXPECT_EQ(ListView_GetTopIndex(state().appList), top);
+    }
+}
+
+// The window, the search box and its cue and the list are dark, and a row,
+// the selected row and the status line read at 4.5:1 against the surface
+// at their right end.
+TEST_F(Drawing, AWindowOpenedInTheDarkAppModeIsDarkAndReads)
+{
+    accessibility().appsUseLightTheme = {REG_DWORD, 0};
+    addApp(2, L"Weather");
+    addApp(3, L"Paint");
+    TestWindow& window = openShown();
+    window.command(moreAppsButtonId);
+    ListView_SetItemState(state().appList, 1, LVIS_SELECTED, LVIS_SELECTED);
+    SetFocus(state().appList);
+    DibCanvas shown(layout::clientWidth, layout::expandedClientHeight);
+    RedrawWindow(window.window(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    shown.capture(window.window());
+    const auto expectReads = [&](COLORREF text, HWND control, int row, COLORREF surface) {
+        RECT area = {};
+        row < 0 ? GetClientRect(control, &area) : ListView_GetItemRect(control, row, &area, LVIR_BOUNDS);
+        MapWindowPoints(control, window.window(), reinterpret_cast<POINT*>(&area), 2);
+        EXPECT_TRUE(shown.contains(text, area)) << row;
+        EXPECT_EQ(shown.pixel(area.right - 4, area.top + 2), surface) << row;
+        EXPECT_GE(contrast(text, surface), 4.5) << row;
+    };
+    expectReads(darkOnlyColours::searchCue, state().searchEdit, -1, darkPalette::raised);
+    expectReads(darkPalette::mainText, state().appList, 0, darkPalette::raised);
+    expectReads(darkOnlyColours::selectionText, state().appList, 1, darkOnlyColours::selection);
+    expectReads(darkPalette::secondaryText, state().statusLabel, -1, darkPalette::raised);
+
+    // The program's own entries find both functions in the DLLs it loads by
+    // hand; Wine's answer S_OK and change nothing.
+    const BOOL dark = TRUE;
+    EXPECT_NE(systemAccessibilityApi().setWindowTheme(state().appList, L"Explorer", nullptr), E_NOTIMPL);
+    EXPECT_NE(systemAccessibilityApi().dwmSetWindowAttribute(window.window(), 20, &dark, sizeof(dark)), E_NOTIMPL);
+}
+
+// Computed from the table: every text of the dark palette on the surface it
+// is drawn on, and the focus ring against the fill and the window.
+TEST(DarkPalette, EveryTextReadsAtFourAndAHalfToOneAndTheFocusRingShows)
+{
+    using namespace colours;
+    const ButtonColours &primary = primaryButton, &pressed = primaryButtonPressed, &disabled = primaryButtonDisabled;
+    const std::pair<COLORREF, COLORREF> textsOnSurfaces[] = {
+        {text.dark, window.dark}, {secondaryText.dark, window.dark}, {text.dark, recommendedCard.dark},
+        {disabledText.dark, recommendedCard.dark}, {fieldText.dark, field.dark}, {secondaryText.dark, field.dark},
+        {secondaryText.dark, statusCard.dark}, {darkOnlyColours::searchCue, field.dark},
+        {darkOnlyColours::selectionText, darkOnlyColours::selection}, {primary.text.dark, primary.fill.dark},
+        {pressed.text.dark, pressed.fill.dark}, {disabled.text.dark, disabled.fill.dark},
+        {button.text.dark, button.fill.dark}, {buttonPressed.text.dark, buttonPressed.fill.dark},
+        {buttonDisabled.text.dark, buttonDisabled.fill.dark}};
+    for (const auto& [foreground, surface] : textsOnSurfaces) {
+        EXPECT_GE(contrast(foreground, surface), 4.5) << std::hex << foreground << " on " << surface;
+    }
+    EXPECT_GE(contrast(focusRing.dark, primaryButton.fill.dark), 3.0);
+    EXPECT_GE(contrast(focusRing.dark, window.dark), 3.0);
+}
+
 TEST_F(Drawing, AThemeSwitchRebuildsTheBrushesAndRepaintsControlsTooWithoutLeaking)
 {
     TestWindow& window = openShown();
@@ -316,6 +408,7 @@ TEST_F(Drawing, AThemeSwitchRebuildsTheBrushesAndRepaintsControlsTooWithoutLeaki
 
     const int created = spy().gdiObjectsCreated;
     SendMessageW(window.window(), WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+    SendMessageW(window.window(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Policy"));
     EXPECT_EQ(spy().gdiObjectsCreated, created) << "another setting rebuilds nothing";
 }
 
