@@ -19,6 +19,7 @@
 #include "synthetic_catalog.h"
 #include "timing.h"
 #include "user_waits.h"
+#include "window_stalls.h"
 
 #include "app/main_window.h"
 #include "catalog/populate_app_list.h"
@@ -242,6 +243,7 @@ void measureStartups(const WaitRuns& runs)
 int main(int argc, char** argv)
 {
     WaitRuns runs;
+    SystemDelays delays;
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], "--runs") == 0) {
             runs.regular = std::max(1, std::atoi(argv[i + 1]));
@@ -249,6 +251,10 @@ int main(int argc, char** argv)
             runs.large = std::max(1, std::atoi(argv[i + 1]));
         } else if (std::strcmp(argv[i], "--largest") == 0) {
             runs.largestCatalog = static_cast<std::size_t>(std::max(0, std::atoi(argv[i + 1])));
+        } else if (std::strcmp(argv[i], "--call-delay") == 0) {
+            delays.callMilliseconds = static_cast<DWORD>(std::max(0, std::atoi(argv[i + 1])));
+        } else if (std::strcmp(argv[i], "--name-delay") == 0) {
+            delays.nameMilliseconds = static_cast<DWORD>(std::max(0, std::atoi(argv[i + 1])));
         }
     }
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
@@ -269,6 +275,7 @@ int main(int argc, char** argv)
         }
         measureUserWaits(window, runs);
     }
+    measureWindowStalls(runs, measuredSizes(runs), delays);
     measureStartups(runs);
     return 0;
 }

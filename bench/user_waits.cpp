@@ -48,17 +48,6 @@ double timePainted(HWND window, Step&& step)
     });
 }
 
-std::vector<std::size_t> measuredSizes(const WaitRuns& runs)
-{
-    std::vector<std::size_t> sizes;
-    for (const std::size_t size : waitSizes) {
-        if (size <= runs.largestCatalog) {
-            sizes.push_back(size);
-        }
-    }
-    return sizes;
-}
-
 int runsAt(const WaitRuns& runs, std::size_t apps)
 {
     return apps >= targetSize ? runs.large : runs.regular;
@@ -267,6 +256,17 @@ void measureLoads(const BenchWindow& window, const WaitRuns& runs, const std::ve
 }
 
 } // namespace
+
+std::vector<std::size_t> measuredSizes(const WaitRuns& runs)
+{
+    std::vector<std::size_t> sizes;
+    for (const std::size_t size : waitSizes) {
+        if (size <= runs.largestCatalog) {
+            sizes.push_back(size);
+        }
+    }
+    return sizes;
+}
 
 void measureUserWaits(const BenchWindow& window, const WaitRuns& runs)
 {

@@ -3,6 +3,7 @@
 #include "bench_window.h"
 
 #include <cstddef>
+#include <vector>
 
 struct WaitRuns {
     int regular = 7;
@@ -12,6 +13,10 @@ struct WaitRuns {
     // rows one by one can be measured at the sizes where it ends at all.
     std::size_t largestCatalog = 30000;
 };
+
+// The catalog sizes the figures are measured at: 300, 3,000 and 30,000
+// apps, those above the largest left out.
+std::vector<std::size_t> measuredSizes(const WaitRuns& runs);
 
 // Times what a user waits for in the expanded window, each beside its floor:
 // the same window with an empty list painting once.
