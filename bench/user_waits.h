@@ -7,10 +7,10 @@
 
 struct WaitRuns {
     int regular = 7;
-    // Runs at 30,000 entries, where the old list took seconds a run.
+    // Runs at 30,000 entries, where a run of the stall figures takes a
+    // minute.
     int large = 3;
-    // Catalogs above this size are left out, so that a list that inserts its
-    // rows one by one can be measured at the sizes where it ends at all.
+    // Catalogs above this size are left out, for a quicker run.
     std::size_t largestCatalog = 30000;
 };
 
@@ -23,8 +23,9 @@ std::vector<std::size_t> measuredSizes(const WaitRuns& runs);
 // - a keystroke: a WM_CHAR to the search box until the list is painted with
 //   the results, from the full list, for a query matching every entry, half
 //   and none;
-// - a load (刷新): loadCatalog through the simulated FirewallAPI.dll, from
-//   enumeration to the painted list; this unbinds any prebuilt store;
+// - a load (刷新) through the simulated FirewallAPI.dll, from the press to
+//   the painted list, the worker's read waited for through the message
+//   loop; this unbinds any prebuilt store;
 // - 全部勾选 (tick all shown) until painted.
 // Prints the medians with the targets marked met or missed.
 void measureUserWaits(const BenchWindow& window, const WaitRuns& runs);

@@ -6,6 +6,7 @@
 #include "model/resource_ids.h"
 #include "model/window_table.h"
 #include "store/load_catalog.h"
+#include "store/save_exemption_list.h"
 #include "ui/closing.h"
 #include "ui/keyboard_focus.h"
 #include "ui/window_layout.h"
@@ -58,6 +59,10 @@ void keepBottomInsideWorkArea(HWND window, int height, const RECT& work)
 // user's ticks have cancelled out.
 void showTickStatus(WindowState& state)
 {
+    // A read that runs shows its progress; its end tells of the ticks.
+    if (state.runningRead) {
+        return;
+    }
     SetWindowTextW(state.statusLabel, hasUserChanges(state.apps) ? texts::settingsChanged : state.settledStatus.c_str());
 }
 
@@ -137,7 +142,7 @@ void onCommand(WindowState& state, int controlId, int notificationCode)
         break;
     case applyButtonId:
         if (notificationCode == BN_CLICKED) {
-            applySettings(state);
+            saveExemptionList(state);
         }
         break;
     case IDK_REFRESH:

@@ -97,14 +97,16 @@ TEST_F(MainWindow, TheWindowIsShownAndPaintedSayingItReadsBeforeTheFirstLoadAsks
     static bool shown = false;
     static bool painted = false;
     static std::wstring status;
+    // On the worker, while the system works: the window's thread answers the
+    // text asked of it, and a close then ends the program at once.
     fake().whileBusy = [] {
         HWND window = FindWindowW(mainWindowClassName, nullptr);
         const WindowState* state = windowStateOf(window);
         shown = IsWindowVisible(window);
         painted = state && !GetUpdateRect(window, nullptr, FALSE) && !GetUpdateRect(state->statusLabel, nullptr, FALSE);
         status = state ? windowText(state->statusLabel) : L"";
+        PostMessageW(window, WM_CLOSE, 0, 0);
     };
-    OnMainWindowCreated close([](HWND window) { PostMessageW(window, WM_CLOSE, 0, 0); });
     EXPECT_EQ(runProgram(GetModuleHandleW(nullptr), SW_SHOWNORMAL), 0);
     EXPECT_TRUE(shown);
     EXPECT_TRUE(painted);

@@ -1,7 +1,6 @@
 #include "support/catalog_fixture.h"
 #include "support/program_texts.h"
 
-#include "store/load_catalog.h"
 #include "store/loopback_api.h"
 
 namespace {
@@ -77,9 +76,9 @@ TEST_F(LoadFailures, UnavailableFunctionsGiveTheUnsupportedExitEveryTime)
     const Snapshot before = snapshot(window);
     loopbackApi.setAppContainerConfig = nullptr;
 
-    EXPECT_FALSE(loadCatalog(state()));
+    window.command(refreshButtonId);
     expectFailedExit(texts::unsupported);
-    EXPECT_FALSE(loadCatalog(state()));
+    window.command(refreshButtonId);
     expectUnchanged(before, window);
     EXPECT_EQ(fake().getConfigCalls, 1);
 }

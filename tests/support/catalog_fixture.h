@@ -21,6 +21,14 @@ protected:
         resetPlatformSpy();
     }
 
+    // A worker may outlive its window (a close during a read): it must be
+    // gone before the next test rebuilds the fakes it may still call.
+    void TearDown() override
+    {
+        window_.reset();
+        EXPECT_TRUE(waitForWorkerThreads(30000)) << "a worker thread ran on after its test";
+    }
+
     // Forgets what earlier loads and saves handed out and got back, and what
     // the window told screen readers.
     PlatformSpy& restartRecording()

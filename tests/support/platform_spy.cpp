@@ -1,12 +1,32 @@
 #include "support/platform_spy.h"
 
+#include "store/worker_thread.h"
+
 #include <sddl.h>
 
+#include <atomic>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
 PlatformSpy spy;
+
+// Held while a set of the spy changes, which the program's worker thread
+// and the window's may do at once.
+std::atomic_flag setsBusy = ATOMIC_FLAG_INIT;
+class SetsLock {
+public:
+    SetsLock()
+    {
+        while (setsBusy.test_and_set(std::memory_order_acquire)) {
+            YieldProcessor();
+        }
+    }
+    SetsLock(const SetsLock&) = delete;
+    SetsLock& operator=(const SetsLock&) = delete;
+    ~SetsLock() { setsBusy.clear(std::memory_order_release); }
+};
 
 decltype(&HeapFree) realHeapFree = nullptr;
 decltype(&LocalFree) realLocalFree = nullptr;
@@ -16,6 +36,7 @@ decltype(&CreateSolidBrush) realCreateSolidBrush = nullptr;
 decltype(&CreatePen) realCreatePen = nullptr;
 decltype(&CreateFontW) realCreateFont = nullptr;
 decltype(&DeleteObject) realDeleteObject = nullptr;
+decltype(&CreateThread) realCreateThread = nullptr;
 
 HBRUSH WINAPI spyCreateSolidBrush(COLORREF colour)
 {
@@ -52,16 +73,38 @@ BOOL WINAPI spyDeleteObject(HGDIOBJ object)
 
 BOOL WINAPI spyHeapFree(HANDLE heap, DWORD flags, LPVOID memory)
 {
-    if (spy.watchedHeapBlocks.erase(memory)) {
-        spy.heapFrees.insert(memory);
+    {
+        const SetsLock lock;
+        if (spy.watchedHeapBlocks.erase(memory)) {
+            spy.heapFrees.insert(memory);
+        }
     }
     return realHeapFree(heap, flags, memory);
 }
 
 HLOCAL WINAPI spyLocalFree(HLOCAL memory)
 {
-    spy.liveConversions.erase(memory);
+    {
+        const SetsLock lock;
+        spy.liveConversions.erase(memory);
+    }
     return realLocalFree(memory);
+}
+
+// Other code linked in makes threads too (GoogleTest's, which never end).
+HANDLE WINAPI spyCreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize, LPTHREAD_START_ROUTINE start,
+                              LPVOID parameter, DWORD flags, LPDWORD threadId)
+{
+    HANDLE thread = realCreateThread(attributes, stackSize, start, parameter, flags, threadId);
+    if (thread && start == &runWorkerThread) {
+        ++spy.workersCreated;
+        HANDLE kept = nullptr;
+        if (spy.workersKept < static_cast<int>(std::size(spy.workersToWaitFor)) &&
+            DuplicateHandle(GetCurrentProcess(), thread, GetCurrentProcess(), &kept, SYNCHRONIZE, FALSE, 0)) {
+            spy.workersToWaitFor[spy.workersKept++] = kept;
+        }
+    }
+    return thread;
 }
 
 BOOL WINAPI spySidToString(PSID sid, LPWSTR* text)
@@ -72,6 +115,7 @@ BOOL WINAPI spySidToString(PSID sid, LPWSTR* text)
     }
     const BOOL converted = realSidToString(sid, text);
     if (converted) {
+        const SetsLock lock;
         spy.liveConversions.insert(*text);
     }
     return converted;
@@ -85,6 +129,7 @@ BOOL WINAPI spyStringToSid(LPCWSTR text, PSID* sid)
     }
     const BOOL converted = realStringToSid(text, sid);
     if (converted) {
+        const SetsLock lock;
         spy.liveConversions.insert(*sid);
     }
     return converted;
@@ -142,13 +187,26 @@ PlatformSpy& resetPlatformSpy()
     redirect("gdi32.dll", "CreatePen", realCreatePen, &spyCreatePen);
     redirect("gdi32.dll", "CreateFontW", realCreateFont, &spyCreateFont);
     redirect("gdi32.dll", "DeleteObject", realDeleteObject, &spyDeleteObject);
+    redirect("kernel32.dll", "CreateThread", realCreateThread, &spyCreateThread);
     spy.heapFrees.clear();
     spy.watchedHeapBlocks.clear();
     spy.liveConversions.clear();
     spy.liveGdiObjects.clear();
     spy.gdiObjectsCreated = spy.sidToStringCalls = spy.stringToSidCalls = 0;
     spy.failSidToStringCall = spy.failStringToSidCall = 0;
+    spy.workersCreated = 0;
     return spy;
+}
+
+bool waitForWorkerThreads(DWORD milliseconds)
+{
+    bool ended = true;
+    for (int i = 0; i < spy.workersKept; ++i) {
+        ended = WaitForSingleObject(spy.workersToWaitFor[i], milliseconds) == WAIT_OBJECT_0 && ended;
+        CloseHandle(spy.workersToWaitFor[i]);
+    }
+    spy.workersKept = 0;
+    return ended;
 }
 
 PlatformSpy& platformSpy()
@@ -158,6 +216,7 @@ PlatformSpy& platformSpy()
 
 void watchHeapBlock(void* block)
 {
+    const SetsLock lock;
     spy.watchedHeapBlocks.insert(block);
     spy.heapFrees.erase(block);
 }

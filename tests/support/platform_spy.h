@@ -104,11 +104,13 @@ private:
 };
 
 // Watches what the program hands back to the platform. It redirects this
-// executable's imports of HeapFree, LocalFree, the two SID conversions and
-// the creation and deletion of fonts, brushes and pens,
-// so it sees the calls of the program code linked into the test, and can
-// make a chosen conversion fail. The one spy lives in static storage and
-// has nothing to destroy, so a free at the program's exit finds it intact.
+// executable's imports of HeapFree, LocalFree, the two SID conversions, the
+// creation and deletion of fonts, brushes and pens, and CreateThread, so it
+// sees the calls of the program code linked into the test, and can make a
+// chosen conversion fail. The one spy lives in static storage and has
+// nothing to destroy, so a free at the program's exit finds it intact. The
+// program's worker thread frees and converts too: the sets are changed under
+// a lock that takes no memory.
 struct PlatformSpy {
     PlatformSpy() = default;
     PlatformSpy(const PlatformSpy&) = delete;
@@ -128,6 +130,11 @@ struct PlatformSpy {
     // 1-based number of the call to fail, 0 for none.
     int failSidToStringCall = 0;
     int failStringToSidCall = 0;
+    // The worker threads the program made with CreateThread on its own
+    // start routine, and the handles of those not yet waited for.
+    int workersCreated = 0;
+    HANDLE workersToWaitFor[64] = {};
+    int workersKept = 0;
 
     bool overflowed() const
     {
@@ -143,6 +150,11 @@ void* redirectImport(const char* dll, const char* function, void* replacement);
 // Installs the redirections once and resets the record.
 PlatformSpy& resetPlatformSpy();
 PlatformSpy& platformSpy();
+
+// Waits for every worker thread the program made to end (a worker may
+// outlive the window it worked for) and lets go of them; false when one runs
+// on after `milliseconds`.
+bool waitForWorkerThreads(DWORD milliseconds);
 
 // A process-heap block a fake hands to the program, which must free it with
 // HeapFree: from now on, its free is recorded in heapFrees.

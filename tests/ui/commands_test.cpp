@@ -328,16 +328,11 @@ TEST_F(Commands, RefreshReloadsAndApplySaves)
 }
 
 // Windows' static control, unlike Wine's, paints a new text only when
-// WM_PAINT comes: the line below invalidates as Windows' does and records
-// what each WM_PAINT finds, so that a text left to the message loop, which a
-// load or a save holds up, is seen unpainted.
+// WM_PAINT comes: the line below invalidates as Windows' does, so that a
+// text left unpainted shows as an update region.
 WNDPROC statusLineProcedure = nullptr;
-std::wstring paintedStatus;
 LRESULT CALLBACK paintLikeWindows(HWND line, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_PAINT) {
-        paintedStatus = windowText(line);
-    }
     const LRESULT result = CallWindowProcW(statusLineProcedure, line, message, wParam, lParam);
     if (message == WM_SETTEXT) {
         InvalidateRect(line, nullptr, TRUE);
@@ -353,7 +348,11 @@ TEST_F(Commands, TheProgressTextIsPaintedBeforeTheSystemIsAskedToLoadOrSave)
         SetWindowLongPtrW(state().statusLabel, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&paintLikeWindows)));
     UpdateWindow(window.window());
     std::vector<std::wstring> seen;
-    fake().whileBusy = [&] { seen.push_back(paintedStatus); };
+    // On the worker: what the line shows, asked of the window's thread.
+    fake().whileBusy = [&] {
+        HWND line = state().statusLabel;
+        seen.push_back(GetUpdateRect(line, nullptr, FALSE) ? L"(not painted)" : windowText(line));
+    };
 
     window.command(refreshButtonId);
     window.setRowChecked(0, true);
@@ -498,6 +497,7 @@ void pressDialogKey(HWND window, WPARAM key, bool control = false)
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         dispatchWindowMessage(window, windowKeys, message);
     }
+    runUntilWorkerIdle(window);
     keys[VK_CONTROL] = 0;
     SetKeyboardState(keys);
 }
