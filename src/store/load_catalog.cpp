@@ -46,7 +46,7 @@ void loadCatalog(WindowState& state)
 
 bool finishLoad(WindowState& state)
 {
-    const std::shared_ptr<CatalogRead> read = std::move(state.runningRead);
+    std::shared_ptr<CatalogRead> read = std::move(state.runningRead);
     state.displayNames = std::move(read->displayNames);
     if (!read->failure.empty()) {
         endLoad(state, read->failure);
@@ -60,6 +60,7 @@ bool finishLoad(WindowState& state)
     // The shown rows index the catalog being replaced: until the list is
     // filled again, a row the list asks about stands for nothing.
     state.visibleRows.clear();
+    // The catalog replaced goes with the read, freed off the window's thread.
     state.apps.swap(read->apps);
     reapplyUserChanges(state.apps, changes);
     state.preservedSids = std::move(read->preservedSids);
@@ -75,6 +76,7 @@ bool finishLoad(WindowState& state)
     state.settledStatus = loaded + texts::loadedHint;
     endLoad(state, hasUserChanges(state.apps) ? loaded + texts::settingsChanged : state.settledStatus);
     EnableWindow(state.applyButton, TRUE);
+    releaseOnWorker(std::move(read));
     return true;
 }
 

@@ -72,7 +72,7 @@ bool saveExemptionList(WindowState& state)
     showProgress(state, texts::saving);
     auto save = std::make_shared<ExemptionSave>();
     save->api = copyOfLoopbackApi();
-    save->apps = state.apps;
+    takeCatalogAlong(*save, state.apps);
     state.runningSave = save;
     startWorker(state.window, ++state.workerGeneration,
                 [save](const ReportProgress&) { writeExemptionList(*save); });
@@ -81,7 +81,7 @@ bool saveExemptionList(WindowState& state)
 
 SaveOutcome finishSave(WindowState& state)
 {
-    const std::shared_ptr<ExemptionSave> save = std::move(state.runningSave);
+    std::shared_ptr<ExemptionSave> save = std::move(state.runningSave);
     if (!save->written.empty()) {
         adoptWrittenList(state, save->plan, save->written, save->pending);
     }
@@ -108,5 +108,8 @@ SaveOutcome finishSave(WindowState& state)
         break;
     }
     enableWhatTheSaveDisabled(state);
-    return save->outcome;
+    const SaveOutcome outcome = save->outcome;
+    // Its copy of the catalog is freed off the window's thread.
+    releaseOnWorker(std::move(save));
+    return outcome;
 }

@@ -31,7 +31,7 @@ DWORD WINAPI runWorkerThread(void* parameter)
         ULONGLONG lastReport = GetTickCount64();
         worker->task([&](std::size_t done, std::size_t total) {
             const ULONGLONG now = GetTickCount64();
-            if (now - lastReport >= progressIntervalMilliseconds) {
+            if (worker->window && now - lastReport >= progressIntervalMilliseconds) {
                 lastReport = now;
                 PostMessageW(worker->window, workerProgressMessage, static_cast<WPARAM>(worker->generation),
                              packProgress(done, total));
@@ -42,7 +42,9 @@ DWORD WINAPI runWorkerThread(void* parameter)
         // or here when the window is gone.
         worker->task = nullptr;
     }
-    PostMessageW(worker->window, workerDoneMessage, static_cast<WPARAM>(worker->generation), 0);
+    if (worker->window) {
+        PostMessageW(worker->window, workerDoneMessage, static_cast<WPARAM>(worker->generation), 0);
+    }
     return 0;
 }
 
@@ -55,6 +57,11 @@ void startWorker(HWND window, std::uint64_t generation, WorkerTask task)
     } else {
         runWorkerThread(worker.release());
     }
+}
+
+void releaseOnWorker(std::shared_ptr<void> garbage)
+{
+    startWorker(nullptr, 0, [garbage = std::move(garbage)](const ReportProgress&) {});
 }
 
 std::size_t progressDone(LPARAM progress)

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 // A read or a save runs on a worker thread so that the window keeps
 // answering while the system works, which can take seconds. The worker posts
@@ -31,6 +32,11 @@ using WorkerTask = std::function<void(const ReportProgress& report)>;
 // no thread can be made, the task runs here before this returns, its message
 // posted all the same.
 void startWorker(HWND window, std::uint64_t generation, WorkerTask task);
+
+// Lets go of `garbage` on a worker thread, which tells no window: freeing a
+// catalog of thousands of entries, block by block, takes longer than a frame
+// of the window's thread. Let go of here when no thread can be made.
+void releaseOnWorker(std::shared_ptr<void> garbage);
 
 // The worker thread's start routine, which CreateThread is given: a function
 // of the program's own, so that Control Flow Guard's table holds it, for

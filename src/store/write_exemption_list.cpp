@@ -81,6 +81,21 @@ std::vector<bool> withAdditions(std::vector<bool> entries, const std::vector<std
     return entries;
 }
 
+// The catalog as the plan reads it: the entries' SIDs and flags.
+std::vector<AppEntry> catalogOf(const ExemptionSave& save)
+{
+    std::vector<AppEntry> apps(save.exempt.size());
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < apps.size(); ++i) {
+        const std::size_t end = save.sidStrings.find(L'\0', start);
+        apps[i].sidString.assign(save.sidStrings, start, end - start);
+        apps[i].exempt = save.exempt[i];
+        apps[i].baselineExempt = save.baselineExempt[i];
+        start = end + 1;
+    }
+    return apps;
+}
+
 // The system refused the whole list, which holds additions of the user's:
 // find which of them it refuses and keep the rest.
 void writeAroundRefusals(ExemptionSave& save, const SidsToWrite& sids)
@@ -104,11 +119,11 @@ void writeAroundRefusals(ExemptionSave& save, const SidsToWrite& sids)
         // failure is what the user is told about.
         std::vector<std::size_t> unwritten = search.undecided;
         unwritten.insert(unwritten.end(), search.refused.begin(), search.refused.end());
-        save.pending = withAdditions(std::vector<bool>(save.apps.size(), false), plan.additions, unwritten);
+        save.pending = withAdditions(std::vector<bool>(plan.exempt.size(), false), plan.additions, unwritten);
         save.failure = search.failure;
         return;
     }
-    save.pending.assign(save.apps.size(), false);
+    save.pending.assign(plan.exempt.size(), false);
     for (std::size_t addition : search.refused) {
         save.refused.push_back(plan.additions[addition]);
     }
@@ -117,6 +132,22 @@ void writeAroundRefusals(ExemptionSave& save, const SidsToWrite& sids)
 
 } // namespace
 
+void takeCatalogAlong(ExemptionSave& save, const std::vector<AppEntry>& apps)
+{
+    std::size_t length = 0;
+    for (const AppEntry& entry : apps) {
+        length += entry.sidString.size() + 1;
+    }
+    save.sidStrings.reserve(length);
+    save.exempt.reserve(apps.size());
+    save.baselineExempt.reserve(apps.size());
+    for (const AppEntry& entry : apps) {
+        save.sidStrings.append(entry.sidString).push_back(L'\0');
+        save.exempt.push_back(entry.exempt);
+        save.baselineExempt.push_back(entry.baselineExempt);
+    }
+}
+
 void writeExemptionList(ExemptionSave& save)
 {
     ExemptionList current;
@@ -124,17 +155,18 @@ void writeExemptionList(ExemptionSave& save)
         save.failure = result;
         return;
     }
-    save.plan = mergeExemptions(current, save.apps);
+    const std::vector<AppEntry> apps = catalogOf(save);
+    save.plan = mergeExemptions(current, apps);
 
     SidsToWrite sids;
-    if (!sids.convert(save.plan, save.apps)) {
+    if (!sids.convert(save.plan, apps)) {
         save.unreadableSid = true;
         return;
     }
     const DWORD result = sids.write(save.api, save.plan.binarySids, save.plan.exempt);
     if (result == ERROR_SUCCESS) {
         save.written = save.plan.exempt;
-        save.pending.assign(save.apps.size(), false);
+        save.pending.assign(apps.size(), false);
         save.outcome = SaveOutcome::saved;
     } else if (result == ERROR_INVALID_PARAMETER && !save.plan.additions.empty()) {
         writeAroundRefusals(save, sids);

@@ -21,10 +21,15 @@ enum class SaveOutcome {
 // One save of the exemption list as a worker runs it: what it takes along,
 // and what it hands back for the window to put in place.
 struct ExemptionSave {
-    // Taken along: the binding, and the catalog as it stood when the user
-    // pressed 应用设置, which the save's plan is made from.
+    // Taken along: the binding, and what the save's plan reads of the
+    // catalog as it stood when the user pressed 应用设置 (takeCatalogAlong).
     LoopbackApi api;
-    std::vector<AppEntry> apps;
+    // Every entry's SID, in catalog order, one after another, each ended by
+    // a NUL: one block, which the window's thread copies in a moment, where
+    // a string per entry would take it longer than a frame at 30,000 apps.
+    std::wstring sidStrings;
+    std::vector<bool> exempt;
+    std::vector<bool> baselineExempt;
 
     // Handed back.
     SaveOutcome outcome = SaveOutcome::failed;
@@ -41,6 +46,9 @@ struct ExemptionSave {
     // The entries the system refused, in catalog order.
     std::vector<std::size_t> refused;
 };
+
+// Copies what a save needs of the catalog into `save`.
+void takeCatalogAlong(ExemptionSave& save, const std::vector<AppEntry>& apps);
 
 // Reads the system's list as it is now and writes it back with the user's
 // own changes applied: the SIDs of no catalog entry, then the binary SIDs,
