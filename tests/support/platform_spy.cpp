@@ -3,9 +3,9 @@
 #include "store/worker_thread.h"
 
 #include <sddl.h>
+#include <shlwapi.h>
 
 #include <atomic>
-#include <cstring>
 #include <iterator>
 
 namespace {
@@ -37,6 +37,7 @@ decltype(&CreatePen) realCreatePen = nullptr;
 decltype(&CreateFontW) realCreateFont = nullptr;
 decltype(&DeleteObject) realDeleteObject = nullptr;
 decltype(&CreateThread) realCreateThread = nullptr;
+decltype(&SHLoadIndirectString) realLoadIndirectString = nullptr;
 
 HBRUSH WINAPI spyCreateSolidBrush(COLORREF colour)
 {
@@ -91,6 +92,13 @@ HLOCAL WINAPI spyLocalFree(HLOCAL memory)
     return realLocalFree(memory);
 }
 
+HRESULT WINAPI spyLoadIndirectString(PCWSTR source, PWSTR text, UINT capacity, void** reserved)
+{
+    ++spy.indirectStringCalls;
+    Sleep(spy.indirectStringDelay);
+    return realLoadIndirectString(source, text, capacity, reserved);
+}
+
 // Other code linked in makes threads too (GoogleTest's, which never end).
 HANDLE WINAPI spyCreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize, LPTHREAD_START_ROUTINE start,
                               LPVOID parameter, DWORD flags, LPDWORD threadId)
@@ -136,46 +144,15 @@ BOOL WINAPI spyStringToSid(LPCWSTR text, PSID* sid)
 }
 
 template <typename Function>
-void redirect(const char* dll, const char* name, Function*& original, Function* replacement)
+void redirect(const char* dll, const char* name, Function*& original, Function* replacement, WORD ordinal = 0)
 {
     if (!original) {
-        original = reinterpret_cast<Function*>(redirectImport(dll, name, reinterpret_cast<void*>(replacement)));
+        original =
+            reinterpret_cast<Function*>(redirectImport(dll, name, reinterpret_cast<void*>(replacement), ordinal));
     }
 }
 
 } // namespace
-
-void* redirectImport(const char* dll, const char* function, void* replacement)
-{
-    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
-    const auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-    const auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* import = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress); import->Name;
-         ++import) {
-        if (_stricmp(reinterpret_cast<const char*>(base + import->Name), dll) != 0) {
-            continue;
-        }
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + import->OriginalFirstThunk);
-        auto* addresses = reinterpret_cast<IMAGE_THUNK_DATA*>(base + import->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++addresses) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) {
-                continue;
-            }
-            const auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) != 0) {
-                continue;
-            }
-            DWORD oldProtection = 0;
-            VirtualProtect(&addresses->u1.Function, sizeof(void*), PAGE_READWRITE, &oldProtection);
-            void* original = reinterpret_cast<void*>(addresses->u1.Function);
-            addresses->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
-            VirtualProtect(&addresses->u1.Function, sizeof(void*), oldProtection, &oldProtection);
-            return original;
-        }
-    }
-    return nullptr;
-}
 
 PlatformSpy& resetPlatformSpy()
 {
@@ -188,6 +165,7 @@ PlatformSpy& resetPlatformSpy()
     redirect("gdi32.dll", "CreateFontW", realCreateFont, &spyCreateFont);
     redirect("gdi32.dll", "DeleteObject", realDeleteObject, &spyDeleteObject);
     redirect("kernel32.dll", "CreateThread", realCreateThread, &spyCreateThread);
+    redirect("shlwapi.dll", "SHLoadIndirectString", realLoadIndirectString, &spyLoadIndirectString, 487);
     spy.heapFrees.clear();
     spy.watchedHeapBlocks.clear();
     spy.liveConversions.clear();
@@ -195,6 +173,8 @@ PlatformSpy& resetPlatformSpy()
     spy.gdiObjectsCreated = spy.sidToStringCalls = spy.stringToSidCalls = 0;
     spy.failSidToStringCall = spy.failStringToSidCall = 0;
     spy.workersCreated = 0;
+    spy.indirectStringCalls = 0;
+    spy.indirectStringDelay = 0;
     return spy;
 }
 
