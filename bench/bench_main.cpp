@@ -44,21 +44,6 @@ constexpr std::size_t memoryApps = 30000;
 
 constexpr double startupFloorRatioTarget = 1.15;
 
-const char* verdict(bool met)
-{
-    return met ? "met" : "MISSED";
-}
-
-// The console may not take UTF-8, and the figures need no more than ASCII.
-std::string ascii(const std::wstring& text)
-{
-    std::string bytes;
-    for (const wchar_t unit : text) {
-        bytes += unit < 0x80 ? static_cast<char>(unit) : '?';
-    }
-    return bytes;
-}
-
 // The count in the program's status line ("已读取 300 个应用…"), or what the
 // line says when it holds none.
 std::string appCountIn(const std::wstring& status)

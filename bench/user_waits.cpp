@@ -23,11 +23,6 @@ constexpr std::size_t targetSize = 30000;
 constexpr double frameMilliseconds = 16.0;
 constexpr double loadTargetMilliseconds = 1000.0;
 
-const char* verdict(bool met)
-{
-    return met ? "met" : "MISSED";
-}
-
 // Paints whatever the step left invalid in the window and its controls, as
 // the message loop would before it takes the next input.
 void paintNow(HWND window)

@@ -23,8 +23,10 @@ struct SystemDelays {
 //   and how long after that paint the window first answers;
 // - a refresh (刷新) of the expanded window;
 // - a save (应用设置) that adds ten apps, one of which the system refuses,
-//   until its message box is answered;
-// beside the floor: the same window idle for a second. Prints the medians
+//   until it has ended, its message box kept from appearing (MessageBoxVeto
+//   in window_stalls.cpp says why);
+// beside the floor: the expanded window's list painting all its rows once,
+// which every refresh, save and scroll makes it do. Prints the medians
 // with the targets marked met or missed: every stall within a frame (16 ms),
 // the first answer within 100 ms of the first paint.
 void measureWindowStalls(const WaitRuns& runs, const std::vector<std::size_t>& sizes, const SystemDelays& delays);
