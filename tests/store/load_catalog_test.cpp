@@ -158,6 +158,11 @@ TEST_F(LoadCatalog, EachPackagesNameIsResolvedOnceAndCountedWhileRead)
     EXPECT_EQ(spy().indirectStringCalls, 3);
     window.command(refreshButtonId);
     EXPECT_EQ(spy().indirectStringCalls, 4);
+    // An update of package B names it from elsewhere.
+    fake().appContainers[1].displayName = L"@Z:\\no\\such\\module.dll,-8";
+    window.command(refreshButtonId);
+    EXPECT_EQ(spy().indirectStringCalls, 6);
+    EXPECT_EQ(entryWithSid(state(), 2)->displayName, L"calc.b");
 
     for (unsigned number = 4; number < 8; ++number) {
         addApp(number, calculator, L"calc", L"Calc." + std::to_wstring(number) + L"_1.0.0.0_x64__8wekyb3d8bbwe");
@@ -170,14 +175,14 @@ TEST_F(LoadCatalog, EachPackagesNameIsResolvedOnceAndCountedWhileRead)
     window.command(refreshButtonId);
     shownStatus = nullptr;
 
-    EXPECT_EQ(spy().indirectStringCalls, 9);
+    EXPECT_EQ(spy().indirectStringCalls, 12);
     EXPECT_EQ(entryWithSid(state(), 7)->displayName, L"计算器");
     EXPECT_EQ(entryWithSid(state(), 3)->displayName, L"unresolved.container");
     const auto counts = std::count_if(shown.begin(), shown.end(), [](const std::wstring& text) {
-        return text.rfind(texts::loadingNamesBeforeCount, 0) == 0 && text.find(L"/5）") != std::wstring::npos;
+        return text.rfind(texts::loadingNamesBeforeCount, 0) == 0 && text.find(L"/6）") != std::wstring::npos;
     });
     EXPECT_GE(counts, 1);
-    EXPECT_LT(counts, 5) << "not a text per name";
+    EXPECT_LT(counts, 6) << "not a text per name";
     EXPECT_EQ(shown.back(), loadedStatus(7));
 }
 
