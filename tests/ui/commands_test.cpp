@@ -439,6 +439,28 @@ TEST_F(Commands, ACloseDuringAReadClosesAtOnceAndOneDuringASaveWaitsForItsWrites
     }
 }
 
+// 是 to the close question while a refresh runs: the save begins once the
+// read has ended, on the catalog it read, and the window then closes.
+TEST_F(Commands, SavingAsTheWindowClosesDuringARefreshWaitsForTheRead)
+{
+    TestWindow& window = openCatalog();
+    window.setRowChecked(0, true);
+    {
+        const HeldWorker held(fake());
+        SendMessageW(window.window(), WM_COMMAND, MAKEWPARAM(refreshButtonId, BN_CLICKED), 0);
+        ASSERT_TRUE(held.waitUntilInside());
+        const MessageBoxCatcher boxes(IDYES);
+        SendMessageW(window.window(), WM_COMMAND, MAKEWPARAM(closeButtonId, BN_CLICKED), 0);
+        ASSERT_EQ(boxes.boxes().size(), 1u);
+        EXPECT_TRUE(IsWindow(window.window()));
+        held.open();
+        runUntilWorkerIdle(window.window());
+    }
+    EXPECT_FALSE(IsWindow(window.window()));
+    ASSERT_EQ(fake().writes.size(), 1u);
+    EXPECT_EQ(fake().writes[0].texts(), (std::vector<std::wstring>{appContainerSid(3)}));
+}
+
 // The session may end once WM_ENDSESSION returns: a save that runs is seen
 // through to its end first, the message loop kept running.
 TEST_F(Commands, TheEndOfTheSessionWaitsUntilASaveHasWritten)
