@@ -113,6 +113,20 @@ TEST_F(MainWindow, TheWindowIsShownAndPaintedSayingItReadsBeforeTheFirstLoadAsks
     EXPECT_EQ(status, texts::loading);
 }
 
+// The recommended box is disabled until the first read binds it, and the
+// window's activation passes it by: once the read has ended, the focus is
+// on it, the first control, as in a dialog.
+TEST_F(MainWindow, OnceTheFirstReadHasEndedTheFocusIsOnTheFirstControl)
+{
+    addApp(1, L"ChatGPT", L"OpenAI.Codex_2p2nqsd0c76g0");
+    open();
+    HWND window = createMainWindow(GetModuleHandleW(nullptr));
+    showAndLoad(window, SW_SHOWNORMAL);
+    runUntilWorkerIdle(window);
+    EXPECT_EQ(GetFocus(), windowStateOf(window)->recommendedCheck);
+    DestroyWindow(window);
+}
+
 TEST_F(MainWindow, ExitCodeIsOneWhenTheClassCannotBeRegistered)
 {
     unregisterMainWindowClass();
