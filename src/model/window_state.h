@@ -38,7 +38,7 @@ struct ResolvedName {
 using DisplayNameCache = std::unordered_map<std::wstring, ResolvedName>;
 
 // A read of the catalog and a save of the list, each run by a worker thread
-// (store/load_catalog.h, store/save_exemption_list.h).
+// (store/read_catalog.h, store/write_exemption_list.h).
 struct CatalogRead;
 struct ExemptionSave;
 

@@ -11,7 +11,6 @@
 
 #include <shlwapi.h>
 
-#include <optional>
 #include <unordered_set>
 
 namespace {
@@ -19,7 +18,9 @@ namespace {
 // One enumerated AppContainer, copied out of the system's records.
 struct EnumeratedApp {
     std::wstring sidString;
-    std::optional<std::wstring> displayName;
+    // As the record gives it (empty for none), then, once resolved, the
+    // name to show (empty when an indirect one did not resolve).
+    std::wstring displayName;
     std::wstring containerName;
     std::wstring packageFullName;
 };
@@ -30,8 +31,9 @@ std::wstring textOrEmpty(const wchar_t* text)
 }
 
 // The records with a SID that has a text form, the first of each SID only,
-// copied before the enumeration is released.
-DWORD enumerateApps(const LoopbackApi& api, std::vector<EnumeratedApp>& apps)
+// copied before the enumeration is released; `seenSids` gets their SIDs.
+DWORD enumerateApps(const LoopbackApi& api, std::vector<EnumeratedApp>& apps,
+                    std::unordered_set<std::wstring>& seenSids)
 {
     EnumeratedAppContainers enumerated(api.freeAppContainers);
     if (const DWORD result = api.enumAppContainers(0, &enumerated.count, &enumerated.records);
@@ -39,7 +41,6 @@ DWORD enumerateApps(const LoopbackApi& api, std::vector<EnumeratedApp>& apps)
         return result;
     }
     enumerated.succeeded = true;
-    std::unordered_set<std::wstring> seenSids;
     apps.reserve(enumerated.records ? enumerated.count : 0);
     for (DWORD i = 0; enumerated.records && i < enumerated.count; ++i) {
         const INET_FIREWALL_APP_CONTAINER& record = enumerated.records[i];
@@ -49,9 +50,7 @@ DWORD enumerateApps(const LoopbackApi& api, std::vector<EnumeratedApp>& apps)
         }
         EnumeratedApp app;
         app.sidString = std::move(sidString);
-        if (record.displayName) {
-            app.displayName = record.displayName;
-        }
+        app.displayName = textOrEmpty(record.displayName);
         app.containerName = textOrEmpty(record.appContainerName);
         app.packageFullName = textOrEmpty(record.packageFullName);
         apps.push_back(std::move(app));
@@ -59,9 +58,9 @@ DWORD enumerateApps(const LoopbackApi& api, std::vector<EnumeratedApp>& apps)
     return ERROR_SUCCESS;
 }
 
-bool isIndirect(const std::optional<std::wstring>& name)
+bool isIndirect(const std::wstring& name)
 {
-    return name && !name->empty() && name->front() == L'@';
+    return !name.empty() && name.front() == L'@';
 }
 
 std::wstring resolveIndirectName(const std::wstring& reference)
@@ -75,39 +74,35 @@ std::wstring resolveIndirectName(const std::wstring& reference)
     return resolved;
 }
 
-// The display name of each app, in order: a plain name as it is, an
-// indirect one from the names resolved before when its package's reference
-// is the same, else resolved now and kept when it resolves.
-std::vector<std::wstring> displayNamesOf(const std::vector<EnumeratedApp>& apps, DisplayNameCache& known,
-                                         const ReportProgress& report)
+// Replaces each indirect display name with its text: from the names
+// resolved before when its package's reference is the same, else resolved
+// now and kept when it resolves.
+void resolveDisplayNames(std::vector<EnumeratedApp>& apps, DisplayNameCache& known, const ReportProgress& report)
 {
-    std::vector<std::wstring> names(apps.size());
     std::vector<std::size_t> unresolved;
     for (std::size_t i = 0; i < apps.size(); ++i) {
-        const EnumeratedApp& app = apps[i];
+        EnumeratedApp& app = apps[i];
         if (!isIndirect(app.displayName)) {
-            names[i] = app.displayName.value_or(std::wstring());
             continue;
         }
         const auto found = known.find(app.packageFullName);
-        if (found != known.end() && found->second.reference == *app.displayName) {
-            names[i] = found->second.text;
+        if (found != known.end() && found->second.reference == app.displayName) {
+            app.displayName = found->second.text;
         } else {
             unresolved.push_back(i);
         }
     }
     for (std::size_t done = 0; done < unresolved.size(); ++done) {
-        const EnumeratedApp& app = apps[unresolved[done]];
-        std::wstring& name = names[unresolved[done]];
-        name = resolveIndirectName(*app.displayName);
+        EnumeratedApp& app = apps[unresolved[done]];
+        std::wstring text = resolveIndirectName(app.displayName);
         // A package without a name cannot be found again, and a name that
         // did not resolve is tried again next time.
-        if (!name.empty() && !app.packageFullName.empty()) {
-            known.insert_or_assign(app.packageFullName, ResolvedName{*app.displayName, name});
+        if (!text.empty() && !app.packageFullName.empty()) {
+            known.insert_or_assign(app.packageFullName, ResolvedName{app.displayName, text});
         }
+        app.displayName = std::move(text);
         report(done + 1, unresolved.size());
     }
-    return names;
 }
 
 } // namespace
@@ -120,18 +115,17 @@ void readCatalog(CatalogRead& read, const ReportProgress& report)
         return;
     }
     std::vector<EnumeratedApp> enumerated;
-    if (const DWORD result = enumerateApps(read.api, enumerated); result != ERROR_SUCCESS) {
+    std::unordered_set<std::wstring> catalogSids;
+    if (const DWORD result = enumerateApps(read.api, enumerated, catalogSids); result != ERROR_SUCCESS) {
         read.failure = texts::readAppsFailed + errorText(result);
         return;
     }
-    const std::vector<std::wstring> names = displayNamesOf(enumerated, read.displayNames, report);
+    resolveDisplayNames(enumerated, read.displayNames, report);
 
-    std::unordered_set<std::wstring> catalogSids;
     read.apps.reserve(enumerated.size());
-    for (std::size_t i = 0; i < enumerated.size(); ++i) {
-        EnumeratedApp& app = enumerated[i];
+    for (EnumeratedApp& app : enumerated) {
         AppEntry entry;
-        entry.displayName = names[i];
+        entry.displayName = std::move(app.displayName);
         entry.containerName = std::move(app.containerName);
         if (entry.displayName.empty()) {
             entry.displayName = entry.containerName;
@@ -143,7 +137,6 @@ void readCatalog(CatalogRead& read, const ReportProgress& report)
         entry.packageMatch = entry.recommended && isRecommendedPackage(entry.containerName, app.packageFullName);
         entry.exempt = configured.sidStrings.count(app.sidString) != 0;
         entry.baselineExempt = entry.exempt;
-        catalogSids.insert(app.sidString);
         entry.sidString = std::move(app.sidString);
         read.apps.push_back(std::move(entry));
     }
