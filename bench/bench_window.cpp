@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "catalog/populate_app_list.h"
+#include "store/load_catalog.h"
 #include "ui/commands.h"
 
 BenchWindow::BenchWindow()
@@ -14,6 +15,7 @@ BenchWindow::BenchWindow()
     }
     window_ = createMainWindow(instance);
     showAndLoad(window_, SW_SHOWNOACTIVATE);
+    runUntilWorkerIdle(state());
     pumpMessages();
 }
 
@@ -31,6 +33,12 @@ BenchWindow::~BenchWindow()
 WindowState& BenchWindow::state() const
 {
     return *reinterpret_cast<WindowState*>(GetWindowLongPtrW(window_, GWLP_USERDATA));
+}
+
+void BenchWindow::load() const
+{
+    loadCatalog(state());
+    runUntilWorkerIdle(state());
 }
 
 void BenchWindow::setSearchTextQuietly(const std::wstring& text) const
@@ -69,5 +77,18 @@ void pumpMessages()
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
+    }
+}
+
+void runUntilWorkerIdle(const WindowState& state)
+{
+    while (state.runningRead || state.runningSave) {
+        MSG message;
+        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        } else {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        }
     }
 }

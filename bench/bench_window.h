@@ -6,7 +6,8 @@
 
 // The program's own main window, created and shown in the benchmark's process
 // with the program's class and window procedure, so that its list view is the
-// real one. Creating it loads a catalog from whatever store is bound then.
+// real one. Creating it loads a catalog from whatever store is bound then,
+// the read run to its end.
 class BenchWindow {
 public:
     BenchWindow();
@@ -15,6 +16,10 @@ public:
     ~BenchWindow();
 
     WindowState& state() const;
+
+    // Reads the catalog again, as 刷新 does, and runs the message loop until
+    // the read has ended and its list is in place.
+    void load() const;
 
     // Puts `text` in the search box while the list is left alone, so that the
     // refill can be timed on its own.
@@ -36,3 +41,6 @@ private:
 // Handles what is queued (paints, mostly), so that one timed step does not
 // leave work for the next.
 void pumpMessages();
+
+// Runs the message loop until the window's worker has no read or save left.
+void runUntilWorkerIdle(const WindowState& state);

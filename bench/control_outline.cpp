@@ -1,5 +1,7 @@
 #include "control_outline.h"
 
+#include "timing.h"
+
 #include <commctrl.h>
 
 #include <cstdio>
@@ -18,15 +20,6 @@ LRESULT sendWithPatience(HWND control, UINT message)
     DWORD_PTR result = 0;
     SendMessageTimeoutW(control, message, 0, 0, SMTO_NORMAL, patienceMilliseconds, &result);
     return static_cast<LRESULT>(result);
-}
-
-std::string ascii(const std::wstring& text)
-{
-    std::string bytes;
-    for (const wchar_t unit : text) {
-        bytes += unit < 0x80 ? static_cast<char>(unit) : '?';
-    }
-    return bytes;
 }
 
 std::string hex(DWORD value)

@@ -9,10 +9,6 @@
 // to text, sorts nothing, resolves no indirect name, draws in one font with
 // the system's colours and paints no cards, so what the program takes beyond
 // it is the program's own.
-//
-// With --without-firewall-api it loads no FirewallAPI.dll and lists the same
-// synthetic catalog straight from memory: the floor the benchmark reported
-// before, kept so that both ratios can be shown.
 
 #include "design_floor.h"
 #include "synthetic_catalog.h"
@@ -26,7 +22,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <algorithm>
 #include <cwchar>
 #include <initializer_list>
 #include <memory>
@@ -34,8 +29,6 @@
 #include <vector>
 
 namespace {
-
-bool readsFirewallApi = true;
 
 // The geometry and texts are the program's own table; the styles are the
 // program's (src/ui/create_controls.cpp), and the benchmark compares both
@@ -136,19 +129,6 @@ std::vector<FloorRow> rowsFromFirewallApi()
     return rows;
 }
 
-std::vector<FloorRow> rowsFromMemory()
-{
-    const SyntheticCatalog catalog = makeSyntheticCatalog(startupAppCount);
-    std::vector<FloorRow> rows;
-    for (const SyntheticApp& app : catalog.apps) {
-        if (app.displayName != recommendedAppName) {
-            rows.push_back({app.displayName, std::find(catalog.exemptions.begin(), catalog.exemptions.end(),
-                                                       app.sid) != catalog.exemptions.end()});
-        }
-    }
-    return rows;
-}
-
 // The rows the program lists for the start-up store: every app but the
 // recommended one, which has the check box instead. The list is virtual, as
 // the program's is: it gets the count and asks for the rows it paints.
@@ -156,7 +136,7 @@ std::vector<FloorRow> listedRows;
 
 int listStartupRows(HWND list)
 {
-    listedRows = readsFirewallApi ? rowsFromFirewallApi() : rowsFromMemory();
+    listedRows = rowsFromFirewallApi();
     SendMessageW(list, LVM_SETITEMCOUNT, listedRows.size(), LVSICF_NOSCROLL);
     return static_cast<int>(listedRows.size());
 }
@@ -251,9 +231,8 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 } // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCommand)
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
 {
-    readsFirewallApi = std::wcsstr(commandLine, L"--without-firewall-api") == nullptr;
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
 

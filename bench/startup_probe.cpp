@@ -2,6 +2,8 @@
 
 #include "timing.h"
 
+#include "model/window_table.h"
+
 #include <memory>
 
 namespace {
@@ -43,15 +45,21 @@ std::wstring textOf(HWND control)
     return buffer;
 }
 
+// "正在读取应用…", or the count of names read so far.
+bool saysItReads(const std::wstring& status)
+{
+    return status == texts::loading || status.rfind(texts::loadingNamesBeforeCount, 0) == 0;
+}
+
 } // namespace
 
 std::optional<StartupResult> measureStartup(const std::wstring& program, const wchar_t* windowClass,
-                                            int statusControlId, const std::wstring& arguments)
+                                            int statusControlId)
 {
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION created = {};
-    std::wstring commandLine = L"\"" + program + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+    std::wstring commandLine = L"\"" + program + L"\"";
     const LARGE_INTEGER start = counterNow();
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &created)) {
@@ -65,7 +73,8 @@ std::optional<StartupResult> measureStartup(const std::wstring& program, const w
     HWND window = nullptr;
     while (millisecondsBetween(start, counterNow()) < patienceMilliseconds) {
         window = visibleWindowOf(created.dwProcessId, windowClass);
-        if (window && paintedAndWaiting(window)) {
+        if (window && paintedAndWaiting(window) &&
+            (statusControlId == 0 || !saysItReads(textOf(GetDlgItem(window, statusControlId))))) {
             result = StartupResult{millisecondsBetween(start, counterNow()), {}, {}};
             break;
         }

@@ -15,3 +15,17 @@ double median(std::vector<double> values)
     const double below = *std::max_element(values.begin(), middle);
     return (below + *middle) / 2.0;
 }
+
+const char* verdict(bool met)
+{
+    return met ? "met" : "MISSED";
+}
+
+std::string ascii(const std::wstring& text)
+{
+    std::string bytes;
+    for (const wchar_t unit : text) {
+        bytes += unit < 0x80 ? static_cast<char>(unit) : '?';
+    }
+    return bytes;
+}

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 inline LARGE_INTEGER counterNow()
@@ -29,6 +30,13 @@ inline double millisecondsBetween(LARGE_INTEGER start, LARGE_INTEGER end)
 
 // The middle value, or the mean of the two middle values; 0 for no values.
 double median(std::vector<double> values);
+
+// How a target fared, as the figures print it: "met" or "MISSED".
+const char* verdict(bool met);
+
+// The console may not take UTF-8, and the figures need no more than ASCII:
+// every other unit becomes '?'.
+std::string ascii(const std::wstring& text);
 
 template <typename Action>
 double timeMilliseconds(Action&& action)

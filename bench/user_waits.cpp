@@ -1,19 +1,16 @@
 #include "user_waits.h"
 
-#include "list_view_meter.h"
 #include "prebuilt_store.h"
+#include "simulated_store.h"
 #include "synthetic_catalog.h"
 #include "timing.h"
 
 #include "model/control_ids.h"
-#include "store/load_catalog.h"
-#include "store/loopback_api.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -26,11 +23,6 @@ constexpr std::size_t targetSize = 30000;
 constexpr double frameMilliseconds = 16.0;
 constexpr double loadTargetMilliseconds = 1000.0;
 constexpr double resizeGrowthTarget = 1.5;
-
-const char* verdict(bool met)
-{
-    return met ? "met" : "MISSED";
-}
 
 // Paints whatever the step left invalid in the window and its controls, as
 // the message loop would before it takes the next input.
@@ -47,17 +39,6 @@ double timePainted(HWND window, Step&& step)
         step();
         paintNow(window);
     });
-}
-
-std::vector<std::size_t> measuredSizes(const WaitRuns& runs)
-{
-    std::vector<std::size_t> sizes;
-    for (const std::size_t size : waitSizes) {
-        if (size <= runs.largestCatalog) {
-            sizes.push_back(size);
-        }
-    }
-    return sizes;
 }
 
 int runsAt(const WaitRuns& runs, std::size_t apps)
@@ -85,28 +66,21 @@ double typeLastCharacter(const BenchWindow& window, const std::wstring& query)
 struct KeystrokeFigures {
     std::size_t rows = 0;
     double painted = 0.0;
-    double listView = 0.0;
-    // The same results painted again, with nothing recomputed: what showing
-    // them costs whatever the program does.
-    double repainted = 0.0;
 };
 
 KeystrokeFigures measureKeystroke(const BenchWindow& window, const SearchQuery& query, std::size_t fullRows, int runs)
 {
     WindowState& state = window.state();
-    std::vector<double> painted, listView, repainted;
+    std::vector<double> painted;
     std::size_t rows = 0;
     for (int run = 0; run < runs; ++run) {
         if (state.visibleRows.size() != fullRows) {
             window.showEveryApp();
         }
-        ListViewMeter meter(state.appList);
         painted.push_back(typeLastCharacter(window, query.text));
-        listView.push_back(meter.milliseconds());
         rows = state.visibleRows.size();
-        repainted.push_back(timePainted(state.window, [&] { InvalidateRect(state.appList, nullptr, FALSE); }));
     }
-    return KeystrokeFigures{rows, median(painted), median(listView), median(repainted)};
+    return KeystrokeFigures{rows, median(painted)};
 }
 
 // Loaded into the hidden list, as at start-up, then expanded.
@@ -114,7 +88,7 @@ void loadAndExpand(const BenchWindow& window)
 {
     window.setListShown(false);
     window.setSearchTextQuietly(L"");
-    loadCatalog(window.state());
+    window.load();
     pumpMessages();
     window.setListShown(true);
 }
@@ -135,8 +109,7 @@ void measureKeystrokes(const BenchWindow& window, const WaitRuns& runs, const st
     const double floor = keystrokeFloor(window, runs.regular);
     std::printf("\nKeystroke: WM_CHAR to the search box until the list is painted with the results, expanded "
                 "window, from the full list\n");
-    std::printf("  %7s %6s %7s %12s %14s %14s %10s\n", "entries", "query", "rows", "painted ms", "list view ms",
-                "repainted ms", "floor ms");
+    std::printf("  %7s %6s %7s %12s %10s\n", "entries", "query", "rows", "painted ms", "floor ms");
     bool measuredTarget = false;
     bool met = true;
     for (const std::size_t size : sizes) {
@@ -145,8 +118,7 @@ void measureKeystrokes(const BenchWindow& window, const WaitRuns& runs, const st
         const std::size_t fullRows = window.state().visibleRows.size();
         for (const SearchQuery& query : searchQueries) {
             const KeystrokeFigures figures = measureKeystroke(window, query, fullRows, runsAt(runs, size));
-            std::printf("  %7zu %6s %7zu %12.2f %14.2f %14.2f %10.2f\n", size, query.label, figures.rows,
-                        figures.painted, figures.listView, figures.repainted, floor);
+            std::printf("  %7zu %6s %7zu %12.2f %10.2f\n", size, query.label, figures.rows, figures.painted, floor);
             std::fflush(stdout);
             if (size == targetSize) {
                 measuredTarget = true;
@@ -155,8 +127,7 @@ void measureKeystrokes(const BenchWindow& window, const WaitRuns& runs, const st
         }
     }
     window.setListShown(false);
-    std::printf("  list view: its own messages, painting included; repainted: the results' rows invalidated and\n"
-                "  painted again; floor: the same keystroke with an empty list\n");
+    std::printf("  floor: the same keystroke with an empty list\n");
     std::printf("  target: within %.0f ms at %zu entries, every query: %s\n", frameMilliseconds, targetSize,
                 measuredTarget ? verdict(met) : "not measured");
 }
@@ -251,27 +222,9 @@ void measureResizes(const BenchWindow& window, const WaitRuns& runs, const std::
                 atTarget < 0.0 ? "not measured" : verdict(atTarget <= resizeGrowthTarget * smallest));
 }
 
-std::wstring directoryOfThisProgram()
+bool useSimulatedCatalog(const SyntheticCatalog& catalog)
 {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring directory = path;
-    return directory.substr(0, directory.find_last_of(L'\\') + 1);
-}
-
-// The simulated FirewallAPI.dll reads the file that ORVA_LOOPBACK_STORE names
-// on every call; the program binds the DLL from the system directory anew.
-bool useSimulatedStore(const SyntheticCatalog& catalog)
-{
-    const std::wstring path = directoryOfThisProgram() + L"load-store.txt";
-    std::ofstream(path.c_str(), std::ios::binary | std::ios::trunc) << storeFileText(catalog);
-    SetEnvironmentVariableW(L"ORVA_LOOPBACK_STORE", path.c_str());
-    loopbackApi.enumAppContainers = nullptr;
-    loopbackApi.freeAppContainers = nullptr;
-    loopbackApi.getAppContainerConfig = nullptr;
-    loopbackApi.setAppContainerConfig = nullptr;
-    loopbackApi.module.reset();
-    return bindLoopbackApi();
+    return useSimulatedStore(storeFileText(catalog), L"load-store.txt");
 }
 
 // Each timed load finds the list holding the previous load's rows, as 刷新
@@ -281,7 +234,7 @@ double measureLoad(const BenchWindow& window, int runs)
     WindowState& state = window.state();
     std::vector<double> times;
     for (int run = 0; run < runs; ++run) {
-        times.push_back(timePainted(state.window, [&] { loadCatalog(state); }));
+        times.push_back(timePainted(state.window, [&] { window.load(); }));
         pumpMessages();
     }
     return median(times);
@@ -289,23 +242,23 @@ double measureLoad(const BenchWindow& window, int runs)
 
 void measureLoads(const BenchWindow& window, const WaitRuns& runs, const std::vector<std::size_t>& sizes)
 {
-    if (!useSimulatedStore(SyntheticCatalog{})) {
+    if (!useSimulatedCatalog(SyntheticCatalog{})) {
         std::printf("\nLoad: no simulated FirewallAPI.dll in the system directory, not measured\n");
         return;
     }
     window.setSearchTextQuietly(L"");
     window.setListShown(true);
-    loadCatalog(window.state());
+    window.load();
     pumpMessages();
     const double floor = measureLoad(window, runs.regular);
 
-    std::printf("\nLoad: loadCatalog through the simulated FirewallAPI.dll until the list is painted, expanded "
-                "window, list holding the previous load's rows\n");
+    std::printf("\nLoad: a refresh through the simulated FirewallAPI.dll until the read has ended and the list is painted,\n"
+                "expanded window, list holding the previous load's rows\n");
     std::printf("  %7s %12s %10s\n", "apps", "painted ms", "floor ms");
     double atTarget = -1.0;
     for (const std::size_t size : sizes) {
-        useSimulatedStore(makeSyntheticCatalog(size));
-        loadCatalog(window.state());
+        useSimulatedCatalog(makeSyntheticCatalog(size));
+        window.load();
         pumpMessages();
         const double painted = measureLoad(window, runsAt(runs, size));
         std::printf("  %7zu %12.2f %10.2f\n", size, painted, floor);
@@ -321,6 +274,17 @@ void measureLoads(const BenchWindow& window, const WaitRuns& runs, const std::ve
 }
 
 } // namespace
+
+std::vector<std::size_t> measuredSizes(const WaitRuns& runs)
+{
+    std::vector<std::size_t> sizes;
+    for (const std::size_t size : waitSizes) {
+        if (size <= runs.largestCatalog) {
+            sizes.push_back(size);
+        }
+    }
+    return sizes;
+}
 
 void measureUserWaits(const BenchWindow& window, const WaitRuns& runs)
 {

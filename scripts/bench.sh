@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
 # Builds the benchmark (bench/) and runs it under Wine: what a user waits for
 # (a keystroke in the search box, a load, ticking every shown app, each until
-# the list is painted, beside the same window with an empty list) and the
-# start-up (beside a design floor and an empty window) timed and the memory of
+# the list is painted, beside the same window with an empty list), the
+# longest stalls of the window's thread while a slow system is read and
+# written, and the start-up (beside a design floor) timed and the memory of
 # a large catalog measured, printed as a table of medians with the targets met
 # or missed. Installs the Debian packages it needs first (Debian 12, as root).
 # Other work on the machine shows in the figures.
 #
 #   scripts/bench.sh [--runs N] [--large-runs N] [--largest N]
+#                    [--call-delay MS] [--name-delay MS]
 #
 # --runs sets the runs of each figure (7), --large-runs those at 30,000
-# entries (3), --largest leaves out the catalogs above N apps (a list that
-# inserts its rows one by one takes minutes at 30,000). ORVA_BENCH_BUILD_DIR
-# names another build folder than build-bench/.
+# entries (3), --largest leaves out the catalogs above N apps (the stall
+# figures take minutes at 30,000), --call-delay and --name-delay how long the
+# stall figures make each call of the simulated system and each display name
+# take (250 and 1). ORVA_BENCH_BUILD_DIR names another build folder than
+# build-bench/.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -23,6 +23,17 @@ DWORD countCall(SimulatedCall call)
     return ++calls[static_cast<std::size_t>(call)];
 }
 
+// Reads the store, then takes as long as its `delay` line asks, as a system
+// that walks many packages does.
+DWORD readStoreAndWait(StoreContents& store)
+{
+    const DWORD result = readStore(store);
+    if (result == ERROR_SUCCESS && store.callDelay > 0) {
+        Sleep(store.callDelay);
+    }
+    return result;
+}
+
 // No exception may cross into the caller, who expects only an error code.
 template <typename Call>
 DWORD answer(Call call)
@@ -47,7 +58,7 @@ extern "C" DWORD WINAPI NetworkIsolationGetAppContainerConfig(DWORD* count, SID_
     *appContainerSids = nullptr;
     return answer([&] {
         StoreContents store;
-        if (const DWORD result = readStore(store); result != ERROR_SUCCESS) {
+        if (const DWORD result = readStoreAndWait(store); result != ERROR_SUCCESS) {
             return result;
         }
         if (const DWORD failure = store.failureOf(SimulatedCall::get, callNumber); failure != ERROR_SUCCESS) {
@@ -69,7 +80,7 @@ extern "C" DWORD WINAPI NetworkIsolationEnumAppContainers(DWORD /*flags*/, DWORD
     *appContainers = nullptr;
     return answer([&] {
         StoreContents store;
-        if (const DWORD result = readStore(store); result != ERROR_SUCCESS) {
+        if (const DWORD result = readStoreAndWait(store); result != ERROR_SUCCESS) {
             return result;
         }
         if (const DWORD failure = store.failureOf(SimulatedCall::enumerate, callNumber); failure != ERROR_SUCCESS) {
@@ -93,7 +104,7 @@ extern "C" DWORD WINAPI NetworkIsolationFreeAppContainers(INET_FIREWALL_APP_CONT
         // The records are released whatever the store says; a `fail free`
         // line only changes what the caller is told.
         StoreContents store;
-        if (const DWORD result = readStore(store); result != ERROR_SUCCESS) {
+        if (const DWORD result = readStoreAndWait(store); result != ERROR_SUCCESS) {
             return result;
         }
         return store.failureOf(SimulatedCall::free, callNumber);
@@ -109,7 +120,7 @@ extern "C" DWORD WINAPI NetworkIsolationSetAppContainerConfig(DWORD count, SID_A
     }
     return answer([&] {
         StoreContents store;
-        if (const DWORD result = readStore(store); result != ERROR_SUCCESS) {
+        if (const DWORD result = readStoreAndWait(store); result != ERROR_SUCCESS) {
             return result;
         }
         if (const DWORD failure = store.failureOf(SimulatedCall::set, callNumber); failure != ERROR_SUCCESS) {

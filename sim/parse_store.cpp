@@ -171,6 +171,11 @@ bool parseLine(std::wstring_view line, StoreContents& contents, bool& isExemptio
     if (keyword == L"fail") {
         return parseFailLine(words, contents);
     }
+    if (keyword == L"delay") {
+        const std::optional<DWORD> milliseconds = words.size() == 2 ? parseCode(words[1]) : std::nullopt;
+        contents.callDelay = milliseconds.value_or(0);
+        return milliseconds.has_value();
+    }
     if (keyword == L"refuse") {
         std::optional<SidBytes> sid = words.size() == 2 ? sidFromText(words[1]) : std::nullopt;
         if (sid) {

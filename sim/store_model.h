@@ -32,6 +32,9 @@ struct StoreContents {
     std::vector<SidBytes> exemptions;
     // SIDs the system will not exempt: a list that holds one is refused whole.
     std::vector<SidBytes> refused;
+    // Milliseconds every call waits before it answers, as a slow system does:
+    // 0 unless a `delay` line says otherwise.
+    DWORD callDelay = 0;
     // ERROR_SUCCESS where the call is not asked to fail.
     std::array<DWORD, simulatedCallCount> failures{};
     // The one call of the function, counted from 1 since the DLL was loaded,

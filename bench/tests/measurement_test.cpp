@@ -2,9 +2,8 @@
 #include "catalog_memory.h"
 #include "control_outline.h"
 #include "design_floor.h"
-#include "list_view_meter.h"
-#include "minimal_window.h"
 #include "prebuilt_store.h"
+#include "stall_meter.h"
 #include "startup_probe.h"
 #include "synthetic_catalog.h"
 #include "timing.h"
@@ -40,9 +39,9 @@ TEST(CatalogBytes, CountsTheArrayAsAllocatedAndOnlyStringsOutsideTheirEntry)
     EXPECT_EQ(catalogBytes(apps), apps.capacity() * sizeof(AppEntry) + longName);
 }
 
-class MeteredList : public testing::Test {
+class BenchList : public testing::Test {
 protected:
-    MeteredList() : store_(makeSyntheticCatalog(60)) { window_ = std::make_unique<BenchWindow>(); }
+    BenchList() : store_(makeSyntheticCatalog(60)) { window_ = std::make_unique<BenchWindow>(); }
 
     HWND list() const { return window_->state().appList; }
 
@@ -50,40 +49,7 @@ protected:
     std::unique_ptr<BenchWindow> window_;
 };
 
-TEST_F(MeteredList, CountsEachMessageOfARefillOnceWithItsTime)
-{
-    ListViewMeter meter(list());
-    EXPECT_EQ(meter.messages(), 0u);
-    populateAppList(window_->state());
-    const std::uint64_t messagesForEveryRow = meter.messages();
-    ASSERT_GT(window_->state().visibleRows.size(), 1u);
-    EXPECT_GT(meter.milliseconds(), 0.0);
-
-    meter.reset();
-    EXPECT_EQ(meter.messages(), 0u);
-    EXPECT_EQ(meter.milliseconds(), 0.0);
-    // The virtual list is told the count, whatever the rows: a refill sends
-    // as many messages for no row as for all of them.
-    window_->setSearchTextQuietly(matchNoApp.text);
-    populateAppList(window_->state());
-    EXPECT_EQ(window_->state().visibleRows.size(), 0u);
-    EXPECT_EQ(meter.messages(), messagesForEveryRow);
-}
-
-TEST_F(MeteredList, GivesTheListItsOwnProcedureBack)
-{
-    const LONG_PTR listProc = GetWindowLongPtrW(list(), GWLP_WNDPROC);
-    {
-        const ListViewMeter meter(list());
-        EXPECT_NE(GetWindowLongPtrW(list(), GWLP_WNDPROC), listProc);
-    }
-    EXPECT_EQ(GetWindowLongPtrW(list(), GWLP_WNDPROC), listProc);
-    populateAppList(window_->state());
-    EXPECT_EQ(static_cast<std::size_t>(SendMessageW(list(), LVM_GETITEMCOUNT, 0, 0)),
-              window_->state().visibleRows.size());
-}
-
-TEST_F(MeteredList, ShownListIsFullVisibleAndPaintedBeforeEachTimedSearch)
+TEST_F(BenchList, ShownListIsFullVisibleAndPaintedBeforeEachTimedSearch)
 {
     WindowState& state = window_->state();
     window_->setListShown(true);
@@ -103,6 +69,23 @@ TEST_F(MeteredList, ShownListIsFullVisibleAndPaintedBeforeEachTimedSearch)
 
     window_->setListShown(false);
     EXPECT_FALSE(IsWindowVisible(list()));
+}
+
+TEST(StallMeter, TakesTheLongestTimeTheThreadAnsweredNothing)
+{
+    StallMeter meter;
+    pumpMessages();
+    meter.reset();
+    Sleep(150);
+    const std::uint64_t answers = meter.answers();
+    while (meter.answers() == answers) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        pumpMessages();
+    }
+    EXPECT_GE(meter.longestMilliseconds(), 140.0);
+    EXPECT_GE(meter.firstAnswerMilliseconds(), 140.0);
+    meter.reset();
+    EXPECT_EQ(meter.longestMilliseconds(), 0.0);
 }
 
 std::wstring besideThisProgram(const wchar_t* name)
@@ -125,11 +108,11 @@ DWORD windowsOfClass(const wchar_t* windowClass)
 
 TEST(StartupProbe, TimesAProgramUntilItsWindowIsPaintedAndThenClosesIt)
 {
-    const std::optional<StartupResult> minimal =
-        measureStartup(besideThisProgram(L"bench_minimal_window.exe"), minimalWindowClassName, 0);
-    ASSERT_TRUE(minimal.has_value());
-    EXPECT_GT(minimal->milliseconds, 0.0);
-    EXPECT_EQ(windowsOfClass(minimalWindowClassName), 0u);
+    const std::optional<StartupResult> floor =
+        measureStartup(besideThisProgram(L"bench_design_floor.exe"), designFloorClassName, 0);
+    ASSERT_TRUE(floor.has_value());
+    EXPECT_GT(floor->milliseconds, 0.0);
+    EXPECT_EQ(windowsOfClass(designFloorClassName), 0u);
 }
 
 TEST(StartupProbe, ReadsTheProgramsStatusLineFromTheOtherProcess)
@@ -143,8 +126,7 @@ TEST(StartupProbe, ReadsTheProgramsStatusLineFromTheOtherProcess)
 // The floor's time stands for the program's visible work only while it
 // builds the same window; the comparison must also see where it does not.
 // Both read the store through the simulated FirewallAPI.dll: one of another
-// size than the start-up store shows that they do, while the floor without
-// FirewallAPI lists the start-up store's rows from memory.
+// size than the start-up store shows that they do.
 TEST(StartupProbe, DesignFloorHasTheProgramsControlsAndListsTheStoresRowsHidden)
 {
     constexpr std::size_t storeApps = 120;
@@ -160,16 +142,12 @@ TEST(StartupProbe, DesignFloorHasTheProgramsControlsAndListsTheStoresRowsHidden)
         measureStartup(besideThisProgram(L"..\\OrvaLoopback.exe"), mainWindowClassName, statusLabelId);
     const std::optional<StartupResult> floor =
         measureStartup(besideThisProgram(L"bench_design_floor.exe"), designFloorClassName, 0);
-    const std::optional<StartupResult> offlineFloor = measureStartup(
-        besideThisProgram(L"bench_design_floor.exe"), designFloorClassName, 0, L"--without-firewall-api");
     ASSERT_TRUE(program.has_value());
     ASSERT_TRUE(floor.has_value());
-    ASSERT_TRUE(offlineFloor.has_value());
     EXPECT_EQ(firstControlDifference(program->outline, floor->outline), "");
     // Every app but the recommended one.
     EXPECT_EQ(program->outline.listRows, static_cast<int>(storeApps) - 1);
     EXPECT_EQ(floor->outline.listRows, static_cast<int>(storeApps) - 1);
-    EXPECT_EQ(offlineFloor->outline.listRows, static_cast<int>(startupAppCount) - 1);
 
     const auto list = std::find_if(floor->outline.controls.begin(), floor->outline.controls.end(),
                                    [](const ControlOutline& control) { return control.className == WC_LISTVIEWW; });
@@ -193,10 +171,10 @@ TEST(StartupProbe, DesignFloorHasTheProgramsControlsAndListsTheStoresRowsHidden)
 
 TEST(StartupProbe, ReportsNothingForAProgramThatDoesNotStartOrEndsWithoutAWindow)
 {
-    EXPECT_FALSE(measureStartup(besideThisProgram(L"no-such-program.exe"), minimalWindowClassName, 0).has_value());
+    EXPECT_FALSE(measureStartup(besideThisProgram(L"no-such-program.exe"), designFloorClassName, 0).has_value());
     wchar_t system[MAX_PATH] = {};
     GetSystemDirectoryW(system, MAX_PATH);
-    EXPECT_FALSE(measureStartup(std::wstring(system) + L"\\hostname.exe", minimalWindowClassName, 0).has_value());
+    EXPECT_FALSE(measureStartup(std::wstring(system) + L"\\hostname.exe", designFloorClassName, 0).has_value());
 }
 
 } // namespace

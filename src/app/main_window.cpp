@@ -5,6 +5,7 @@
 #include "model/window_state.h"
 #include "model/window_table.h"
 #include "store/load_catalog.h"
+#include "store/worker_thread.h"
 #include "ui/app_list.h"
 #include "ui/closing.h"
 #include "ui/colour_scheme.h"
@@ -44,6 +45,33 @@ void onDestroy(HWND window, WindowState* state)
     PostQuitMessage(0);
 }
 
+// The activation came before the first read bound the recommended box, so
+// the focus passed it by: once that read has ended, the focus starts on the
+// first control, as in a dialog, unless the user has moved it meanwhile.
+void focusFirstControlAfterFirstRead(WindowState& state)
+{
+    const HWND before = state.focusBeforeFirstRead;
+    state.focusBeforeFirstRead = nullptr;
+    if (before && GetActiveWindow() == state.window && GetFocus() == before) {
+        SetFocus(GetNextDlgTabItem(state.window, nullptr, FALSE));
+    }
+}
+
+// A message of a worker begun under another number is stale: its result
+// went with the worker.
+void onWorkerDone(WindowState& state, WPARAM generation)
+{
+    if (generation != state.workerGeneration) {
+        return;
+    }
+    if (state.runningRead) {
+        endRead(state);
+        focusFirstControlAfterFirstRead(state);
+    } else if (state.runningSave) {
+        endSave(state);
+    }
+}
+
 } // namespace
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -63,6 +91,21 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             closeAtOutsideRequest(*state);
         } else {
             DestroyWindow(window);
+        }
+        return 0;
+    case workerDoneMessage:
+        if (state) {
+            onWorkerDone(*state, wParam);
+        }
+        return 0;
+    case workerProgressMessage:
+        if (state && state->runningRead && wParam == state->workerGeneration) {
+            showLoadProgress(*state, progressDone(lParam), progressTotal(lParam));
+        }
+        return 0;
+    case WM_ENDSESSION:
+        if (state && wParam) {
+            waitForSaveToEnd(*state);
         }
         return 0;
     case WM_SYSCOMMAND:
@@ -173,12 +216,10 @@ void showAndLoad(HWND window, int showCommand)
     // that did not start.
     ShowWindow(window, showCommand);
     UpdateWindow(window);
+    state->focusBeforeFirstRead = GetFocus();
     loadCatalog(*state);
-    // The activation came before the load bound the recommended box, so the
-    // focus passed it by; the user has moved nothing yet (input waits for the
-    // load), so the focus starts on the first control, as in a dialog.
-    if (GetActiveWindow() == window) {
-        SetFocus(GetNextDlgTabItem(window, nullptr, FALSE));
+    if (!state->runningRead) {
+        focusFirstControlAfterFirstRead(*state);
     }
 }
 
@@ -231,7 +272,7 @@ int runProgram(HINSTANCE instance, int showCommand)
 {
     // For the screen readers' annotations, which go through COM; without it
     // the window has none and works all the same.
-    const ComApartment apartment;
+    const ComApartment apartment(COINIT_APARTMENTTHREADED);
 
     // The list view, and the status line's tooltip, which is one of the
     // "bar" classes.

@@ -206,23 +206,23 @@ void showExemptStates(WindowState& state)
     }
 }
 
-void indexCatalogForSearch(WindowState& state)
+void indexCatalogForSearch(const std::vector<AppEntry>& apps, std::wstring& keys, std::vector<std::size_t>& starts)
 {
     std::size_t length = 0;
-    for (const AppEntry& entry : state.apps) {
+    for (const AppEntry& entry : apps) {
         length += entry.displayName.size() + entry.containerName.size() + 2;
     }
-    state.searchKeys.clear();
-    state.searchKeys.reserve(length);
-    state.searchKeyStarts.clear();
-    state.searchKeyStarts.reserve(state.apps.size() + 1);
-    for (const AppEntry& entry : state.apps) {
-        state.searchKeyStarts.push_back(state.searchKeys.size());
-        state.searchKeys.append(entry.displayName).push_back(L'\0');
-        state.searchKeys.append(entry.containerName).push_back(L'\0');
+    keys.clear();
+    keys.reserve(length);
+    starts.clear();
+    starts.reserve(apps.size() + 1);
+    for (const AppEntry& entry : apps) {
+        starts.push_back(keys.size());
+        keys.append(entry.displayName).push_back(L'\0');
+        keys.append(entry.containerName).push_back(L'\0');
     }
-    state.searchKeyStarts.push_back(state.searchKeys.size());
-    for (wchar_t& unit : state.searchKeys) {
+    starts.push_back(keys.size());
+    for (wchar_t& unit : keys) {
         unit = foldAsciiLetter(unit);
     }
 }

@@ -2,8 +2,10 @@
 
 #include "model/window_state.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Recomputes the shown rows: every entry but the one bound to the recommended
 // box whose display name or container name contains the search text
@@ -19,10 +21,11 @@ void populateAppList(WindowState& state);
 // search or filter leaves it without rows, and hides it otherwise.
 void showEmptyListText(WindowState& state);
 
-// Makes searchKeys and searchKeyStarts for the catalog as it now stands, in
-// its display order: both names of each entry folded as the search text is.
-// Every load calls it before it lists the entries.
-void indexCatalogForSearch(WindowState& state);
+// Makes the search index of a catalog in its display order (what
+// WindowState::searchKeys and searchKeyStarts hold): both names of each
+// entry folded as the search text is. Every read makes it for the catalog it
+// read, before the window lists the entries.
+void indexCatalogForSearch(const std::vector<AppEntry>& apps, std::wstring& keys, std::vector<std::size_t>& starts);
 
 // The entries' exempt flags changed under the shown rows: the list repaints
 // its check marks once, and the recommended check box follows its entry.

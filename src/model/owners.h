@@ -2,8 +2,9 @@
 
 // Every owner of what the platform hands out, each released with the call
 // that belongs to it: GDI objects, device-context selections and painting,
-// icons, menus, modules, LocalAlloc'd text and SIDs, COM objects and the thread's COM
-// apartment, and the network isolation functions' arrays.
+// icons, menus, modules, thread handles, LocalAlloc'd text and SIDs, COM
+// objects and the thread's COM apartment, and the network isolation
+// functions' arrays.
 
 #include "model/network_isolation.h"
 
@@ -46,12 +47,18 @@ struct ComReleaser {
 template <typename Interface>
 using OwnedComObject = std::unique_ptr<Interface, ComReleaser>;
 
-// The calling thread in a single-threaded COM apartment, as a thread with
-// windows must be, left again only if it was entered here (S_FALSE, already
-// entered, counts too).
+// The calling thread in a COM apartment: single-threaded
+// (COINIT_APARTMENTTHREADED), as a thread with windows must be, or the
+// multithreaded one (COINIT_MULTITHREADED), which a worker without windows
+// joins. Left again only if it was entered here (S_FALSE, already entered,
+// counts too; RPC_E_CHANGED_MODE, a thread already in the other kind, does
+// not).
 class ComApartment {
 public:
-    ComApartment() : entered_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+    explicit ComApartment(DWORD concurrency)
+        : entered_(SUCCEEDED(CoInitializeEx(nullptr, concurrency | COINIT_DISABLE_OLE1DDE)))
+    {
+    }
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
     ~ComApartment()
@@ -64,6 +71,14 @@ public:
 private:
     bool entered_;
 };
+
+// A thread's handle, closed with CloseHandle; closing it leaves the thread
+// running.
+struct ThreadHandleCloser {
+    using pointer = HANDLE;
+    void operator()(HANDLE thread) const { CloseHandle(thread); }
+};
+using OwnedThreadHandle = std::unique_ptr<void, ThreadHandleCloser>;
 
 // What FormatMessageW and the SID conversions allocate.
 struct LocalFreeDeleter {

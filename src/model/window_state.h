@@ -5,7 +5,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // One AppContainer app of the catalog. Entries move whole, so sorting keeps
@@ -25,6 +27,20 @@ struct AppEntry {
     // applies only those changes on top of the list as it is then.
     bool baselineExempt = false;
 };
+
+// An indirect display name as resolved once: the reference it was resolved
+// from and the text it gave.
+struct ResolvedName {
+    std::wstring reference;
+    std::wstring text;
+};
+// Resolved display names by package full name.
+using DisplayNameCache = std::unordered_map<std::wstring, ResolvedName>;
+
+// A read of the catalog and a save of the list, each run by a worker thread
+// (store/read_catalog.h, store/write_exemption_list.h).
+struct CatalogRead;
+struct ExemptionSave;
 
 // The one record behind the main window, created on WM_CREATE and released
 // on WM_DESTROY. It owns the fonts, brushes and arrays; the child windows
@@ -84,11 +100,11 @@ struct WindowState {
     // until it is first collapsed.
     SIZE chosenExpandedClientSize = {0, 0};
     bool expandedMaximised = false;
-    // Set while a load runs: ticks sent to the list and search-box changes
-    // are ignored meanwhile.
     // The list's context menu item "只显示已勾选的应用": the list shows only
     // ticked apps that match the search. Off at start.
     bool showOnlyTicked = false;
+    // Set while a read's result is put in place: ticks sent to the list and
+    // search-box changes are ignored meanwhile.
     bool populating = false;
     std::int32_t recommendedIndex = -1;
     // A load has succeeded: the window holds a catalog that a save can write,
@@ -110,9 +126,30 @@ struct WindowState {
     bool inModalLoop = false;
     bool closePending = false;
 
+    // The read or the save that a worker thread runs for the window: at most
+    // one at a time, shared with the worker, which fills it in and then posts
+    // the number it was begun under. A message with another number is stale.
+    // Whichever of the two lets go last frees it, so that neither waits for
+    // the other, and a window gone or a message lost frees it all the same.
+    std::shared_ptr<CatalogRead> runningRead;
+    std::shared_ptr<ExemptionSave> runningSave;
+    std::uint64_t workerGeneration = 0;
+    // The display names resolved so far, lent to each read, which resolves
+    // only the packages it does not find here and hands them all back: the
+    // window lives as long as the program, and a name once read stays.
+    DisplayNameCache displayNames;
+    // The user chose to save and close: the window closes once the save has
+    // ended without failing. A close asked for while a read runs saves when
+    // the read has ended.
+    bool closeAfterSave = false;
+    bool saveAfterRead = false;
+
     // The control that had the focus last, given it back when the window is
     // activated again, as a dialog does.
     HWND lastFocusedControl = nullptr;
+    // Where the focus was when the window was shown, before the first read
+    // bound the recommended box; null once that read has ended.
+    HWND focusBeforeFirstRead = nullptr;
     // A control that was disabled while it had the focus: the focus waits on
     // the main window, where the keyboard keeps working, and returns to the
     // control when it is enabled again.

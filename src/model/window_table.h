@@ -262,6 +262,11 @@ inline constexpr wchar_t noTickedApps[] = L"没有已勾选的应用。";
 
 // The status line.
 inline constexpr wchar_t loading[] = L"正在读取应用…";
+// While the display names are read: "正在读取应用名称…（120/300）", the names
+// read so far of those to read.
+inline constexpr wchar_t loadingNamesBeforeCount[] = L"正在读取应用名称…（";
+inline constexpr wchar_t loadingNamesOf[] = L"/";
+inline constexpr wchar_t loadingNamesAfterCount[] = L"）";
 inline constexpr wchar_t unsupported[] = L"当前 Windows 系统不支持回环代理设置。";
 inline constexpr wchar_t readConfigFailed[] = L"读取当前设置失败：";
 inline constexpr wchar_t readAppsFailed[] = L"读取应用列表失败：";

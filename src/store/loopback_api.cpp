@@ -32,3 +32,19 @@ bool bindLoopbackApi()
     return loopbackApi.enumAppContainers && loopbackApi.freeAppContainers && loopbackApi.getAppContainerConfig &&
            loopbackApi.setAppContainerConfig;
 }
+
+LoopbackApi copyOfLoopbackApi()
+{
+    LoopbackApi copy;
+    HMODULE module = nullptr;
+    // A module's handle is its base address, which lies in it.
+    if (loopbackApi.module && GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                                                 reinterpret_cast<LPCWSTR>(loopbackApi.module.get()), &module)) {
+        copy.module.reset(module);
+    }
+    copy.enumAppContainers = loopbackApi.enumAppContainers;
+    copy.freeAppContainers = loopbackApi.freeAppContainers;
+    copy.getAppContainerConfig = loopbackApi.getAppContainerConfig;
+    copy.setAppContainerConfig = loopbackApi.setAppContainerConfig;
+    return copy;
+}

@@ -19,3 +19,9 @@ extern LoopbackApi loopbackApi;
 // Loads FirewallAPI.dll on first use (again after a failed load) and reports
 // whether all four functions are available.
 bool bindLoopbackApi();
+
+// The binding as a worker takes it along: the four functions, and a
+// reference of its own on their module, which keeps the module loaded while
+// the worker may still be inside it, even when the window has closed and the
+// process releases its binding at exit.
+LoopbackApi copyOfLoopbackApi();

@@ -1,7 +1,6 @@
 #include "store/read_exemption_list.h"
 
 #include "model/owners.h"
-#include "store/loopback_api.h"
 #include "store/sid_text.h"
 
 #include <algorithm>
@@ -24,11 +23,11 @@ std::vector<BYTE> sidBytes(PSID sid)
 
 } // namespace
 
-DWORD readExemptionList(ExemptionList& list)
+DWORD readExemptionList(const LoopbackApi& api, ExemptionList& list)
 {
     // Whatever a failing call handed out is still released by the owner.
     ConfiguredSidArray configured;
-    const DWORD result = loopbackApi.getAppContainerConfig(&configured.count, &configured.records);
+    const DWORD result = api.getAppContainerConfig(&configured.count, &configured.records);
     if (result != ERROR_SUCCESS) {
         return result;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/loopback_api.h"
+
 #include <windows.h>
 
 #include <set>
@@ -17,4 +19,4 @@ struct ExemptionList {
 // Reads the list with NetworkIsolationGetAppContainerConfig. Everything the
 // call hands out is released before this returns, whatever the outcome.
 // Returns the call's code; `list` is filled only on success.
-DWORD readExemptionList(ExemptionList& list);
+DWORD readExemptionList(const LoopbackApi& api, ExemptionList& list);

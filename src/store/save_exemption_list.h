@@ -1,22 +1,19 @@
 #pragma once
 
 #include "model/window_state.h"
+#include "store/write_exemption_list.h"
 
-enum class SaveOutcome {
-    saved,
-    // Everything was written but the apps the system refused, which are
-    // named and unticked.
-    savedWithRefusals,
-    // The read, a conversion or the write failed; the user's changes stand.
-    failed,
-};
+// Begins a save of the exemption list on a worker thread (see
+// writeExemptionList) and returns at once: the status line says "正在保存…",
+// and 刷新, 应用设置, the list and the recommended check box are disabled
+// until the save ends, since its plan is taken from the catalog as it stands
+// now. False when no save could begin: one runs already, a read runs, or the
+// system has no network isolation functions (which the status line says).
+bool saveExemptionList(WindowState& state);
 
-// Reads the system's list as it is now and writes it back with the user's
-// own changes applied: the SIDs of no catalog entry, then the binary SIDs,
-// then every entry the merge makes exempt, in catalog order. When the system
-// refuses apps the user added, everything else is written and the refused
-// apps are named and unticked. Afterwards the window shows what the system
-// holds, and says so when another program changed apps meanwhile. Reports in
-// the status line, and with a message box when the read or the write fails or
-// apps were refused: the caller must expect other messages meanwhile.
-SaveOutcome saveExemptionList(WindowState& state);
+// The save has ended (workerDoneMessage): the window shows what the system
+// holds, and says so when another program changed apps meanwhile; apps the
+// system refused are named and unticked. Reports in the status line, and
+// with a message box when the read or the write failed or apps were refused:
+// the caller must expect other messages meanwhile.
+SaveOutcome finishSave(WindowState& state);

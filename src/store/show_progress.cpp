@@ -3,5 +3,5 @@
 void showProgress(WindowState& state, const wchar_t* text)
 {
     SetWindowTextW(state.statusLabel, text);
-    RedrawWindow(state.window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    UpdateWindow(state.statusLabel);
 }

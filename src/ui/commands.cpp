@@ -6,6 +6,7 @@
 #include "model/resource_ids.h"
 #include "model/window_table.h"
 #include "store/load_catalog.h"
+#include "store/save_exemption_list.h"
 #include "ui/closing.h"
 #include "ui/keyboard_focus.h"
 #include "ui/screen_reader.h"
@@ -21,6 +22,10 @@ namespace {
 // user's ticks have cancelled out.
 void showTickStatus(WindowState& state)
 {
+    // A read that runs shows its progress; its end tells of the ticks.
+    if (state.runningRead) {
+        return;
+    }
     SetWindowTextW(state.statusLabel, tickStatusText(state).c_str());
 }
 
@@ -116,7 +121,7 @@ void onCommand(WindowState& state, int controlId, int notificationCode)
         break;
     case applyButtonId:
         if (notificationCode == BN_CLICKED) {
-            applySettings(state);
+            saveExemptionList(state);
         }
         break;
     case IDK_REFRESH:

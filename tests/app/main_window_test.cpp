@@ -97,18 +97,34 @@ TEST_F(MainWindow, TheWindowIsShownAndPaintedSayingItReadsBeforeTheFirstLoadAsks
     static bool shown = false;
     static bool painted = false;
     static std::wstring status;
+    // On the worker, while the system works: the window's thread answers the
+    // text asked of it, and a close then ends the program at once.
     fake().whileBusy = [] {
         HWND window = FindWindowW(mainWindowClassName, nullptr);
         const WindowState* state = windowStateOf(window);
         shown = IsWindowVisible(window);
         painted = state && !GetUpdateRect(window, nullptr, FALSE) && !GetUpdateRect(state->statusLabel, nullptr, FALSE);
         status = state ? windowText(state->statusLabel) : L"";
+        PostMessageW(window, WM_CLOSE, 0, 0);
     };
-    OnMainWindowCreated close([](HWND window) { PostMessageW(window, WM_CLOSE, 0, 0); });
     EXPECT_EQ(runProgram(GetModuleHandleW(nullptr), SW_SHOWNORMAL), 0);
     EXPECT_TRUE(shown);
     EXPECT_TRUE(painted);
     EXPECT_EQ(status, texts::loading);
+}
+
+// The recommended box is disabled until the first read binds it, and the
+// window's activation passes it by: once the read has ended, the focus is
+// on it, the first control, as in a dialog.
+TEST_F(MainWindow, OnceTheFirstReadHasEndedTheFocusIsOnTheFirstControl)
+{
+    addApp(1, L"ChatGPT", L"OpenAI.Codex_2p2nqsd0c76g0");
+    open();
+    HWND window = createMainWindow(GetModuleHandleW(nullptr));
+    showAndLoad(window, SW_SHOWNORMAL);
+    runUntilWorkerIdle(window);
+    EXPECT_EQ(GetFocus(), windowStateOf(window)->recommendedCheck);
+    DestroyWindow(window);
 }
 
 TEST_F(MainWindow, ExitCodeIsOneWhenTheClassCannotBeRegistered)

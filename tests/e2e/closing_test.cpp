@@ -34,4 +34,42 @@ TEST_F(Closing, CloseMessageEndsTheProgramWithExitCodeZero)
     EXPECT_EQ(run_.waitForExit(), exitCodeZero);
 }
 
+// The window answers within 100 ms while the system, slow here, works.
+bool answersAtOnce(HWND window)
+{
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100, &ignored) != 0;
+}
+
+// A read writes nothing: the program ends at once, its worker left inside
+// the system's call.
+TEST_F(Closing, ACloseDuringASlowReadEndsTheProgramAtOnceAndWritesNothing)
+{
+    writeStore(testApps::smallStore("delay 1500\n"));
+    const std::string before = storeBytes();
+    ASSERT_TRUE(start());
+    click(control(refreshButtonId));
+    ASSERT_TRUE(statusBecomes(texts::loading));
+    EXPECT_TRUE(answersAtOnce(run_.window()));
+    EXPECT_FALSE(IsWindowEnabled(control(applyButtonId)));
+    PostMessageW(run_.window(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(run_.waitForExit(2500), exitCodeZero);
+    EXPECT_EQ(storeBytes(), before);
+}
+
+TEST_F(Closing, ACloseDuringASlowSaveEndsTheProgramOnceItHasWritten)
+{
+    writeStore(testApps::smallStore("delay 400\n"));
+    ASSERT_TRUE(start());
+    click(control(recommendedCheckId));
+    click(control(applyButtonId));
+    ASSERT_TRUE(statusBecomes(texts::saving));
+    EXPECT_TRUE(answersAtOnce(run_.window()));
+    EXPECT_FALSE(IsWindowEnabled(control(recommendedCheckId)));
+    PostMessageW(run_.window(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(run_.waitForExit(), exitCodeZero);
+    EXPECT_EQ(exemptionsIn(storeBytes()), sorted({testApps::rawSidHex, testApps::chatGptSid, testApps::orphanSid,
+                                                 testApps::weatherSid}));
+}
+
 } // namespace

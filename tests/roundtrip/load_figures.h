@@ -10,7 +10,8 @@
 // report). `firstLoad` is the time the hidden main window took to be created
 // and make its first load; then the enumeration alone, the display names
 // alone (the package resource reads of the indirect ones) and five more
-// loads with `loadCatalog` are timed. Nothing is written.
+// loads with `loadCatalog`, each until its worker's read has ended, are
+// timed: they resolve no name the first load resolved. Nothing is written.
 void reportLoadFigures(WindowState& state, double firstLoad, Report& report);
 
 // A steady clock in milliseconds, and the time since one of its readings.

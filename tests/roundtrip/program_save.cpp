@@ -1,5 +1,6 @@
 #include "program_save.h"
 
+#include "model/window_table.h"
 #include "store/save_exemption_list.h"
 #include "support/message_box_catcher.h"
 #include "support/test_window.h"
@@ -17,10 +18,11 @@ ProgramSave saveThroughProgram(WindowState& state, const std::wstring& sid)
     const bool wanted = before && before->exempt;
 
     ProgramSave save;
-    SaveOutcome outcome = SaveOutcome::failed;
+    bool begun = false;
     {
         const MessageBoxCatcher catcher;
-        outcome = saveExemptionList(state);
+        begun = saveExemptionList(state);
+        runUntilWorkerIdle(state.window);
         for (const MessageBoxCatcher::Report& box : catcher.boxes()) {
             save.boxes.push_back(box.text);
         }
@@ -28,9 +30,9 @@ ProgramSave saveThroughProgram(WindowState& state, const std::wstring& sid)
     save.status = windowText(state.statusLabel);
 
     const AppEntry* after = entryOf();
-    if (outcome == SaveOutcome::failed || !after) {
+    if (!begun || save.status.rfind(texts::saveFailed, 0) == 0 || !after) {
         save.result = SaveResult::failed;
-    } else if (outcome == SaveOutcome::savedWithRefusals && wanted && !after->exempt) {
+    } else if (save.status.rfind(texts::refusedBeforeCount, 0) == 0 && wanted && !after->exempt) {
         save.result = SaveResult::refused;
     } else {
         save.result = SaveResult::written;

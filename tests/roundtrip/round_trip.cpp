@@ -5,7 +5,7 @@
 #include "program_save.h"
 #include "system_list.h"
 
-#include "store/load_catalog.h"
+#include "model/window_table.h"
 #include "support/test_window.h"
 
 #include <algorithm>
@@ -208,7 +208,8 @@ RoundTripExit runRoundTrip(const std::wstring& tool, Report& report)
         return finish(roundTripFailed, report);
     }
     WindowState& state = window.state();
-    const bool loaded = loadCatalog(state);
+    window.command(refreshButtonId);
+    const bool loaded = windowText(state.statusLabel).rfind(texts::loadedBeforeCount, 0) == 0;
     report.line(L"the program's load: " + windowText(state.statusLabel));
     if (!loaded) {
         return finish(roundTripFailed, report);

@@ -140,6 +140,58 @@ TEST_F(LoadCatalog, DisplayNamesFallBackToContainerNameThenPlaceholder)
     EXPECT_EQ(entryWithSid(state(), 10)->displayName, L"\x200B.");
 }
 
+// What the status line shows, one text after another, while it is recorded.
+std::vector<std::wstring>* shownStatus = nullptr;
+WNDPROC statusProcedure = nullptr;
+LRESULT CALLBACK recordStatus(HWND line, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SETTEXT && shownStatus) {
+        shownStatus->push_back(reinterpret_cast<const wchar_t*>(lParam));
+    }
+    return CallWindowProcW(statusProcedure, line, message, wParam, lParam);
+}
+
+// A package's name is read from its resources once: a refresh reads only
+// those of new packages, and again a name that did not resolve. While names
+// are read, the status line counts them, at most every 100 ms.
+TEST_F(LoadCatalog, EachPackagesNameIsResolvedOnceAndCountedWhileRead)
+{
+    const std::wstring calculator = L"@" + testExecutablePath() + L",-201";
+    addApp(1, calculator, L"calc.a", L"Calc.A_1.0.0.0_x64__8wekyb3d8bbwe");
+    addApp(2, calculator, L"calc.b", L"Calc.B_1.0.0.0_x64__8wekyb3d8bbwe");
+    addApp(3, L"@Z:\\no\\such\\module.dll,-7", L"unresolved.container", L"Gone_1.0.0.0_x64__8wekyb3d8bbwe");
+    TestWindow& window = open();
+    EXPECT_EQ(spy().indirectStringCalls, 3);
+    window.command(refreshButtonId);
+    EXPECT_EQ(spy().indirectStringCalls, 4);
+    // An update of package B names it from elsewhere.
+    fake().appContainers[1].displayName = L"@Z:\\no\\such\\module.dll,-8";
+    window.command(refreshButtonId);
+    EXPECT_EQ(spy().indirectStringCalls, 6);
+    EXPECT_EQ(entryWithSid(state(), 2)->displayName, L"calc.b");
+
+    for (unsigned number = 4; number < 8; ++number) {
+        addApp(number, calculator, L"calc", L"Calc." + std::to_wstring(number) + L"_1.0.0.0_x64__8wekyb3d8bbwe");
+    }
+    std::vector<std::wstring> shown;
+    shownStatus = &shown;
+    statusProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(state().statusLabel, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&recordStatus)));
+    spy().indirectStringDelay = 50;
+    window.command(refreshButtonId);
+    shownStatus = nullptr;
+
+    EXPECT_EQ(spy().indirectStringCalls, 12);
+    EXPECT_EQ(entryWithSid(state(), 7)->displayName, L"计算器");
+    EXPECT_EQ(entryWithSid(state(), 3)->displayName, L"unresolved.container");
+    const auto counts = std::count_if(shown.begin(), shown.end(), [](const std::wstring& text) {
+        return text.rfind(texts::loadingNamesBeforeCount, 0) == 0 && text.find(L"/6）") != std::wstring::npos;
+    });
+    EXPECT_GE(counts, 1);
+    EXPECT_LT(counts, 6) << "not a text per name";
+    EXPECT_EQ(shown.back(), loadedStatus(7));
+}
+
 TEST_F(LoadCatalog, ExemptionsOfUninstalledAppsArePreservedAndTheRestMatchExactly)
 {
     addApp(1, L"Installed");

@@ -2,7 +2,6 @@
 #include "support/program_texts.h"
 #include "support/window_checks.h"
 
-#include "store/load_catalog.h"
 #include "store/loopback_api.h"
 
 namespace {
@@ -37,9 +36,9 @@ TEST_F(LoadFailures, UnavailableFunctionsGiveTheUnsupportedExitEveryTime)
     const WindowSnapshot before = snapshotOf(window);
     loopbackApi.setAppContainerConfig = nullptr;
 
-    EXPECT_FALSE(loadCatalog(state()));
+    window.command(refreshButtonId);
     expectFailedExit(texts::unsupported);
-    EXPECT_FALSE(loadCatalog(state()));
+    window.command(refreshButtonId);
     expectSameWindow(before, snapshotOf(window));
     EXPECT_EQ(fake().getConfigCalls, 1);
 }

@@ -2,7 +2,6 @@
 #include "support/program_texts.h"
 
 #include "store/error_text.h"
-#include "store/save_exemption_list.h"
 #include "support/message_box_catcher.h"
 
 #include <algorithm>
@@ -172,7 +171,7 @@ TEST_F(SaveExemptionList, NothingToWriteEmptiesTheListWithANullArray)
     addApp(1, L"Alpha");
     open();
 
-    saveExemptionList(state());
+    window_->command(applyButtonId);
 
     EXPECT_EQ(lastWrite().count, 0u);
     EXPECT_TRUE(lastWrite().arrayWasNull);
@@ -183,8 +182,8 @@ TEST_F(SaveExemptionList, SavingTwiceWritesTheSameListTwice)
 {
     openCatalog();
 
-    saveExemptionList(state());
-    saveExemptionList(state());
+    window_->command(applyButtonId);
+    window_->command(applyButtonId);
 
     ASSERT_EQ(fake().writes.size(), 2u);
     EXPECT_EQ(fake().writes[0].texts(), fake().writes[1].texts());
@@ -198,7 +197,7 @@ TEST_F(SaveExemptionList, UnconvertibleSidStringWritesNothingAndReleasesWhatWasC
     state().apps[0].sidString = L"not a SID";
     restartRecording();
 
-    saveExemptionList(state());
+    window_->command(applyButtonId);
 
     EXPECT_TRUE(fake().writes.empty());
     EXPECT_EQ(status(), unreadableSidStatus());
@@ -234,7 +233,7 @@ TEST_F(SaveExemptionList, FailedWriteShowsTheStatusAndAMessageBoxThenEnablesAppl
     std::thread watcher;
     const MessageBoxReport& report = dismissMessageBoxLater(GetCurrentThreadId(), watcher);
 
-    saveExemptionList(state());
+    window_->command(applyButtonId);
     watcher.join();
 
     EXPECT_EQ(report.caption, texts::windowCaption);
@@ -253,7 +252,7 @@ TEST_F(SaveExemptionList, FailedWriteWithAnUnknownCodeShowsTheDecimalCode)
     std::thread watcher;
     const MessageBoxReport& report = dismissMessageBoxLater(GetCurrentThreadId(), watcher);
 
-    saveExemptionList(state());
+    window_->command(applyButtonId);
     watcher.join();
 
     EXPECT_EQ(report.text, std::wstring(texts::saveFailedBox) + unknownCodeText(2147947060));

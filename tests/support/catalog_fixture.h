@@ -11,6 +11,43 @@
 #include <memory>
 #include <vector>
 
+// Holds the program's worker inside the fake's next busy call (the
+// enumeration or a write) until opened, so that a test sees the window while
+// the system works. When it goes, it opens and waits for every worker.
+class HeldWorker {
+public:
+    explicit HeldWorker(FakeNetworkIsolation& fake)
+        : fake_(fake), inside_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+          open_(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+    {
+        fake.whileBusy = [this] {
+            SetEvent(inside_.get());
+            WaitForSingleObject(open_.get(), 30000);
+        };
+    }
+    HeldWorker(const HeldWorker&) = delete;
+    HeldWorker& operator=(const HeldWorker&) = delete;
+    ~HeldWorker()
+    {
+        open();
+        EXPECT_TRUE(waitForWorkerThreads(30000));
+        fake_.whileBusy = nullptr;
+    }
+
+    bool waitUntilInside() const { return WaitForSingleObject(inside_.get(), 10000) == WAIT_OBJECT_0; }
+    void open() const { SetEvent(open_.get()); }
+
+private:
+    struct EventCloser {
+        using pointer = HANDLE;
+        void operator()(HANDLE event) const { CloseHandle(event); }
+    };
+
+    FakeNetworkIsolation& fake_;
+    std::unique_ptr<void, EventCloser> inside_;
+    std::unique_ptr<void, EventCloser> open_;
+};
+
 // Each test starts with fresh fakes and spy; the window is created by the
 // test, after it has described the machine, because creation loads.
 class CatalogTest : public testing::Test {
@@ -20,6 +57,14 @@ protected:
         installFakeNetworkIsolation();
         installFakeAccessibility();
         resetPlatformSpy();
+    }
+
+    // A worker may outlive its window (a close during a read): it must be
+    // gone before the next test rebuilds the fakes it may still call.
+    void TearDown() override
+    {
+        window_.reset();
+        EXPECT_TRUE(waitForWorkerThreads(30000)) << "a worker thread ran on after its test";
     }
 
     // Forgets what earlier loads and saves handed out and got back, and what

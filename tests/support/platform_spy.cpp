@@ -1,12 +1,32 @@
 #include "support/platform_spy.h"
 
-#include <sddl.h>
+#include "store/worker_thread.h"
 
-#include <cstring>
+#include <sddl.h>
+#include <shlwapi.h>
+
+#include <atomic>
+#include <iterator>
 
 namespace {
 
 PlatformSpy spy;
+
+// Held while a set of the spy changes, which the program's worker thread
+// and the window's may do at once.
+std::atomic_flag setsBusy = ATOMIC_FLAG_INIT;
+class SetsLock {
+public:
+    SetsLock()
+    {
+        while (setsBusy.test_and_set(std::memory_order_acquire)) {
+            YieldProcessor();
+        }
+    }
+    SetsLock(const SetsLock&) = delete;
+    SetsLock& operator=(const SetsLock&) = delete;
+    ~SetsLock() { setsBusy.clear(std::memory_order_release); }
+};
 
 decltype(&HeapFree) realHeapFree = nullptr;
 decltype(&LocalFree) realLocalFree = nullptr;
@@ -16,6 +36,8 @@ decltype(&CreateSolidBrush) realCreateSolidBrush = nullptr;
 decltype(&CreatePen) realCreatePen = nullptr;
 decltype(&CreateFontW) realCreateFont = nullptr;
 decltype(&DeleteObject) realDeleteObject = nullptr;
+decltype(&CreateThread) realCreateThread = nullptr;
+decltype(&SHLoadIndirectString) realLoadIndirectString = nullptr;
 
 HBRUSH WINAPI spyCreateSolidBrush(COLORREF colour)
 {
@@ -52,16 +74,45 @@ BOOL WINAPI spyDeleteObject(HGDIOBJ object)
 
 BOOL WINAPI spyHeapFree(HANDLE heap, DWORD flags, LPVOID memory)
 {
-    if (spy.watchedHeapBlocks.erase(memory)) {
-        spy.heapFrees.insert(memory);
+    {
+        const SetsLock lock;
+        if (spy.watchedHeapBlocks.erase(memory)) {
+            spy.heapFrees.insert(memory);
+        }
     }
     return realHeapFree(heap, flags, memory);
 }
 
 HLOCAL WINAPI spyLocalFree(HLOCAL memory)
 {
-    spy.liveConversions.erase(memory);
+    {
+        const SetsLock lock;
+        spy.liveConversions.erase(memory);
+    }
     return realLocalFree(memory);
+}
+
+HRESULT WINAPI spyLoadIndirectString(PCWSTR source, PWSTR text, UINT capacity, void** reserved)
+{
+    ++spy.indirectStringCalls;
+    Sleep(spy.indirectStringDelay);
+    return realLoadIndirectString(source, text, capacity, reserved);
+}
+
+// Other code linked in makes threads too (GoogleTest's, which never end).
+HANDLE WINAPI spyCreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize, LPTHREAD_START_ROUTINE start,
+                              LPVOID parameter, DWORD flags, LPDWORD threadId)
+{
+    HANDLE thread = realCreateThread(attributes, stackSize, start, parameter, flags, threadId);
+    if (thread && start == &runWorkerThread) {
+        ++spy.workersCreated;
+        HANDLE kept = nullptr;
+        if (spy.workersKept < static_cast<int>(std::size(spy.workersToWaitFor)) &&
+            DuplicateHandle(GetCurrentProcess(), thread, GetCurrentProcess(), &kept, SYNCHRONIZE, FALSE, 0)) {
+            spy.workersToWaitFor[spy.workersKept++] = kept;
+        }
+    }
+    return thread;
 }
 
 BOOL WINAPI spySidToString(PSID sid, LPWSTR* text)
@@ -72,6 +123,7 @@ BOOL WINAPI spySidToString(PSID sid, LPWSTR* text)
     }
     const BOOL converted = realSidToString(sid, text);
     if (converted) {
+        const SetsLock lock;
         spy.liveConversions.insert(*text);
     }
     return converted;
@@ -85,52 +137,22 @@ BOOL WINAPI spyStringToSid(LPCWSTR text, PSID* sid)
     }
     const BOOL converted = realStringToSid(text, sid);
     if (converted) {
+        const SetsLock lock;
         spy.liveConversions.insert(*sid);
     }
     return converted;
 }
 
 template <typename Function>
-void redirect(const char* dll, const char* name, Function*& original, Function* replacement)
+void redirect(const char* dll, const char* name, Function*& original, Function* replacement, WORD ordinal = 0)
 {
     if (!original) {
-        original = reinterpret_cast<Function*>(redirectImport(dll, name, reinterpret_cast<void*>(replacement)));
+        original =
+            reinterpret_cast<Function*>(redirectImport(dll, name, reinterpret_cast<void*>(replacement), ordinal));
     }
 }
 
 } // namespace
-
-void* redirectImport(const char* dll, const char* function, void* replacement)
-{
-    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
-    const auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-    const auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* import = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress); import->Name;
-         ++import) {
-        if (_stricmp(reinterpret_cast<const char*>(base + import->Name), dll) != 0) {
-            continue;
-        }
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + import->OriginalFirstThunk);
-        auto* addresses = reinterpret_cast<IMAGE_THUNK_DATA*>(base + import->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++addresses) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) {
-                continue;
-            }
-            const auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) != 0) {
-                continue;
-            }
-            DWORD oldProtection = 0;
-            VirtualProtect(&addresses->u1.Function, sizeof(void*), PAGE_READWRITE, &oldProtection);
-            void* original = reinterpret_cast<void*>(addresses->u1.Function);
-            addresses->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
-            VirtualProtect(&addresses->u1.Function, sizeof(void*), oldProtection, &oldProtection);
-            return original;
-        }
-    }
-    return nullptr;
-}
 
 PlatformSpy& resetPlatformSpy()
 {
@@ -142,13 +164,29 @@ PlatformSpy& resetPlatformSpy()
     redirect("gdi32.dll", "CreatePen", realCreatePen, &spyCreatePen);
     redirect("gdi32.dll", "CreateFontW", realCreateFont, &spyCreateFont);
     redirect("gdi32.dll", "DeleteObject", realDeleteObject, &spyDeleteObject);
+    redirect("kernel32.dll", "CreateThread", realCreateThread, &spyCreateThread);
+    redirect("shlwapi.dll", "SHLoadIndirectString", realLoadIndirectString, &spyLoadIndirectString, 487);
     spy.heapFrees.clear();
     spy.watchedHeapBlocks.clear();
     spy.liveConversions.clear();
     spy.liveGdiObjects.clear();
     spy.gdiObjectsCreated = spy.sidToStringCalls = spy.stringToSidCalls = 0;
     spy.failSidToStringCall = spy.failStringToSidCall = 0;
+    spy.workersCreated = 0;
+    spy.indirectStringCalls = 0;
+    spy.indirectStringDelay = 0;
     return spy;
+}
+
+bool waitForWorkerThreads(DWORD milliseconds)
+{
+    bool ended = true;
+    for (int i = 0; i < spy.workersKept; ++i) {
+        ended = WaitForSingleObject(spy.workersToWaitFor[i], milliseconds) == WAIT_OBJECT_0 && ended;
+        CloseHandle(spy.workersToWaitFor[i]);
+    }
+    spy.workersKept = 0;
+    return ended;
 }
 
 PlatformSpy& platformSpy()
@@ -158,6 +196,7 @@ PlatformSpy& platformSpy()
 
 void watchHeapBlock(void* block)
 {
+    const SetsLock lock;
     spy.watchedHeapBlocks.insert(block);
     spy.heapFrees.erase(block);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/import_redirect.h"
+
 #include <windows.h>
 
 #include <bit>
@@ -104,11 +106,14 @@ private:
 };
 
 // Watches what the program hands back to the platform. It redirects this
-// executable's imports of HeapFree, LocalFree, the two SID conversions and
-// the creation and deletion of fonts, brushes and pens,
-// so it sees the calls of the program code linked into the test, and can
-// make a chosen conversion fail. The one spy lives in static storage and
-// has nothing to destroy, so a free at the program's exit finds it intact.
+// executable's imports of HeapFree, LocalFree, the two SID conversions, the
+// creation and deletion of fonts, brushes and pens, CreateThread and
+// SHLoadIndirectString, so it sees the calls of the program code linked into
+// the test, and can make a chosen conversion fail and each display name
+// slow. The one spy lives in static storage and has
+// nothing to destroy, so a free at the program's exit finds it intact. The
+// program's worker thread frees and converts too: the sets are changed under
+// a lock that takes no memory.
 struct PlatformSpy {
     PlatformSpy() = default;
     PlatformSpy(const PlatformSpy&) = delete;
@@ -128,6 +133,15 @@ struct PlatformSpy {
     // 1-based number of the call to fail, 0 for none.
     int failSidToStringCall = 0;
     int failStringToSidCall = 0;
+    // Indirect display names the program resolved, and how long each takes
+    // (on top of the system's time), as reading a package's resources does.
+    int indirectStringCalls = 0;
+    DWORD indirectStringDelay = 0;
+    // The worker threads the program made with CreateThread on its own
+    // start routine, and the handles of those not yet waited for.
+    int workersCreated = 0;
+    HANDLE workersToWaitFor[64] = {};
+    int workersKept = 0;
 
     bool overflowed() const
     {
@@ -136,13 +150,14 @@ struct PlatformSpy {
     }
 };
 
-// Points this executable's import of `function` from `dll` at `replacement`
-// and returns the address it had, which restores it when redirected back.
-void* redirectImport(const char* dll, const char* function, void* replacement);
-
 // Installs the redirections once and resets the record.
 PlatformSpy& resetPlatformSpy();
 PlatformSpy& platformSpy();
+
+// Waits for every worker thread the program made to end (a worker may
+// outlive the window it worked for) and lets go of them; false when one runs
+// on after `milliseconds`.
+bool waitForWorkerThreads(DWORD milliseconds);
 
 // A process-heap block a fake hands to the program, which must free it with
 // HeapFree: from now on, its free is recorded in heapFrees.

@@ -5,6 +5,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <optional>
+
 TestWindow::TestWindow()
 {
     // A test of the whole program may have registered the class already.
@@ -16,6 +18,7 @@ TestWindow::TestWindow()
     window_ = createMainWindow(GetModuleHandleW(nullptr));
     EXPECT_NE(window_, nullptr);
     showAndLoad(window_, SW_HIDE);
+    runUntilWorkerIdle(window_);
 }
 
 TestWindow::~TestWindow()
@@ -38,6 +41,7 @@ void TestWindow::command(int controlId, int notificationCode) const
 {
     SendMessageW(window_, WM_COMMAND, MAKEWPARAM(controlId, notificationCode),
                  reinterpret_cast<LPARAM>(GetDlgItem(window_, controlId)));
+    runUntilWorkerIdle(window_);
 }
 
 void TestWindow::setSearchText(const std::wstring& text) const
@@ -175,4 +179,30 @@ std::wstring testExecutablePath()
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     return path;
+}
+
+void runUntilWorkerIdle(HWND window)
+{
+    const ULONGLONG start = GetTickCount64();
+    // An earlier window's quit message is kept out of the way until the end.
+    std::optional<WPARAM> quit;
+    for (const WindowState* state = windowStateOf(window); state && (state->runningRead || state->runningSave);
+         state = windowStateOf(window)) {
+        if (GetTickCount64() - start > 30000) {
+            ADD_FAILURE() << "the worker's read or save did not end within 30 s";
+            break;
+        }
+        MSG message;
+        if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        } else if (message.message == WM_QUIT) {
+            quit = message.wParam;
+        } else {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    if (quit) {
+        PostQuitMessage(static_cast<int>(*quit));
+    }
 }

@@ -7,8 +7,8 @@
 #include <string>
 
 // A real main window, created hidden in the test process with the program's
-// own class and window procedure, and loaded as at start-up. Destroyed when
-// the owner goes.
+// own class and window procedure, and loaded as at start-up, the first read
+// run to its end through the message loop. Destroyed when the owner goes.
 class TestWindow {
 public:
     TestWindow();
@@ -19,7 +19,8 @@ public:
     HWND window() const { return window_; }
     WindowState& state() const;
 
-    // Sends WM_COMMAND as a control would.
+    // Sends WM_COMMAND as a control would, then runs the message loop until
+    // a read or save it began has ended.
     void command(int controlId, int notificationCode = BN_CLICKED) const;
     void setSearchText(const std::wstring& text) const;
     // Ticks or unticks a list row through the list view itself.
@@ -55,6 +56,10 @@ RECT clientRectOf(HWND control);
 SIZE iconSize(HICON icon);
 // Handles the messages that are already queued.
 void pumpMessages();
+// Runs the message loop until the window's worker has no read or save left
+// (or the window is gone), as the program's own loop would; a test fails
+// when that takes over 30 s. A WM_QUIT met on the way is put back at the end.
+void runUntilWorkerIdle(HWND window);
 
 // The full path of the running test executable.
 std::wstring testExecutablePath();

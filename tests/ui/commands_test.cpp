@@ -3,6 +3,7 @@
 
 #include "app/main_window.h"
 #include "model/resource_ids.h"
+#include "store/worker_thread.h"
 #include "support/message_box_catcher.h"
 #include "ui/commands.h"
 #include "ui/list_context_menu.h"
@@ -412,16 +413,11 @@ TEST_F(Commands, RefreshReloadsAndApplySaves)
 }
 
 // Windows' static control, unlike Wine's, paints a new text only when
-// WM_PAINT comes: the line below invalidates as Windows' does and records
-// what each WM_PAINT finds, so that a text left to the message loop, which a
-// load or a save holds up, is seen unpainted.
+// WM_PAINT comes: the line below invalidates as Windows' does, so that a
+// text left unpainted shows as an update region.
 WNDPROC statusLineProcedure = nullptr;
-std::wstring paintedStatus;
 LRESULT CALLBACK paintLikeWindows(HWND line, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_PAINT) {
-        paintedStatus = windowText(line);
-    }
     const LRESULT result = CallWindowProcW(statusLineProcedure, line, message, wParam, lParam);
     if (message == WM_SETTEXT) {
         InvalidateRect(line, nullptr, TRUE);
@@ -437,13 +433,131 @@ TEST_F(Commands, TheProgressTextIsPaintedBeforeTheSystemIsAskedToLoadOrSave)
         SetWindowLongPtrW(state().statusLabel, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&paintLikeWindows)));
     UpdateWindow(window.window());
     std::vector<std::wstring> seen;
-    fake().whileBusy = [&] { seen.push_back(paintedStatus); };
+    // On the worker: what the line shows, asked of the window's thread.
+    fake().whileBusy = [&] {
+        HWND line = state().statusLabel;
+        seen.push_back(GetUpdateRect(line, nullptr, FALSE) ? L"(not painted)" : windowText(line));
+    };
 
     window.command(refreshButtonId);
     window.setRowChecked(0, true);
     window.command(applyButtonId);
 
     EXPECT_EQ(seen, (std::vector<std::wstring>{texts::loading, texts::saving}));
+    fake().whileBusy = nullptr;
+}
+
+// While the system is read, the list keeps its rows and takes ticks, which
+// the read's end keeps on top of what it found; 刷新, 应用设置 and their keys
+// do nothing, and the message of an older read ends nothing.
+TEST_F(Commands, WhileARefreshRunsTheListTakesTicksAndNothingElseBeginsOrEnds)
+{
+    TestWindow& window = openCatalog();
+    restartRecording();
+    const HeldWorker held(fake());
+    SendMessageW(window.window(), WM_COMMAND, MAKEWPARAM(refreshButtonId, BN_CLICKED), 0);
+    ASSERT_TRUE(held.waitUntilInside());
+    EXPECT_EQ(spy().workersCreated, 1) << "made with CreateThread on the program's own start routine";
+
+    EXPECT_FALSE(IsWindowEnabled(state().refreshButton));
+    EXPECT_FALSE(IsWindowEnabled(state().applyButton));
+    ASSERT_EQ(window.rowCount(), 2);
+    window.setRowChecked(0, true);
+    EXPECT_EQ(status(), texts::loading) << "the read's progress stays";
+    for (const int key : {IDK_REFRESH, IDK_APPLY, int{refreshButtonId}, int{applyButtonId}}) {
+        SendMessageW(window.window(), WM_COMMAND, MAKEWPARAM(key, BN_CLICKED), 0);
+    }
+    PostMessageW(window.window(), workerDoneMessage, state().workerGeneration - 1, 0);
+    pumpMessages();
+    EXPECT_TRUE(state().runningRead);
+    EXPECT_EQ(status(), texts::loading);
+
+    held.open();
+    runUntilWorkerIdle(window.window());
+    EXPECT_EQ(fake().enumCalls, 2);
+    EXPECT_TRUE(fake().writes.empty());
+    EXPECT_TRUE(window.rowChecked(0));
+    EXPECT_EQ(status(), loadedWithChangesStatus(3));
+}
+
+struct CloseWhileBusy {
+    const char* what;
+    int running;
+    UINT message;
+    WPARAM wParam;
+    bool closesAtOnce;
+    std::size_t writes;
+};
+
+// A read writes nothing, and a close during one closes at once. A save may
+// be between the writes of a search for refused apps: the window says so and
+// closes once it has ended; a second request changes nothing.
+TEST_F(Commands, ACloseDuringAReadClosesAtOnceAndOneDuringASaveWaitsForItsWrites)
+{
+    const CloseWhileBusy cases[] = {
+        {"the user's close during a read", refreshButtonId, WM_SYSCOMMAND, SC_CLOSE, true, 0},
+        {"another program's close during a read", refreshButtonId, WM_CLOSE, 0, true, 0},
+        {"the user's close during a save", applyButtonId, WM_SYSCOMMAND, SC_CLOSE, false, 1},
+        {"another program's close during a save", applyButtonId, WM_CLOSE, 0, false, 1},
+    };
+    for (const CloseWhileBusy& test : cases) {
+        SCOPED_TRACE(test.what);
+        SetUp();
+        TestWindow& window = openCatalog();
+        {
+            const HeldWorker held(fake());
+            SendMessageW(window.window(), WM_COMMAND, MAKEWPARAM(test.running, BN_CLICKED), 0);
+            ASSERT_TRUE(held.waitUntilInside());
+            SendMessageW(window.window(), test.message, test.wParam, 0);
+            SendMessageW(window.window(), test.message, test.wParam, 0);
+            ASSERT_EQ(!IsWindow(window.window()), test.closesAtOnce);
+            if (!test.closesAtOnce) {
+                EXPECT_EQ(status(), texts::saving);
+                EXPECT_FALSE(IsWindowEnabled(state().appList));
+            }
+            held.open();
+            runUntilWorkerIdle(window.window());
+        }
+        EXPECT_FALSE(IsWindow(window.window()));
+        EXPECT_EQ(fake().writes.size(), test.writes);
+    }
+}
+
+// 是 to the close question while a refresh runs: the save begins once the
+// read has ended, on the catalog it read, and the window then closes.
+TEST_F(Commands, SavingAsTheWindowClosesDuringARefreshWaitsForTheRead)
+{
+    TestWindow& window = openCatalog();
+    window.setRowChecked(0, true);
+    {
+        const HeldWorker held(fake());
+        SendMessageW(window.window(), WM_COMMAND, MAKEWPARAM(refreshButtonId, BN_CLICKED), 0);
+        ASSERT_TRUE(held.waitUntilInside());
+        const MessageBoxCatcher boxes(IDYES);
+        SendMessageW(window.window(), WM_COMMAND, MAKEWPARAM(closeButtonId, BN_CLICKED), 0);
+        ASSERT_EQ(boxes.boxes().size(), 1u);
+        EXPECT_TRUE(IsWindow(window.window()));
+        held.open();
+        runUntilWorkerIdle(window.window());
+    }
+    EXPECT_FALSE(IsWindow(window.window()));
+    ASSERT_EQ(fake().writes.size(), 1u);
+    EXPECT_EQ(fake().writes[0].texts(), (std::vector<std::wstring>{appContainerSid(3)}));
+}
+
+// The session may end once WM_ENDSESSION returns: a save that runs is seen
+// through to its end first, the message loop kept running.
+TEST_F(Commands, TheEndOfTheSessionWaitsUntilASaveHasWritten)
+{
+    TestWindow& window = openCatalog();
+    window.setRowChecked(0, true);
+    fake().whileBusy = [] { Sleep(200); };
+    SendMessageW(window.window(), WM_COMMAND, MAKEWPARAM(applyButtonId, BN_CLICKED), 0);
+
+    SendMessageW(window.window(), WM_ENDSESSION, TRUE, 0);
+
+    EXPECT_EQ(fake().writes.size(), 1u);
+    EXPECT_EQ(status(), texts::saved);
     fake().whileBusy = nullptr;
 }
 
@@ -582,6 +696,7 @@ void pressDialogKey(HWND window, WPARAM key, bool control = false)
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         dispatchWindowMessage(window, windowKeys, message);
     }
+    runUntilWorkerIdle(window);
     keys[VK_CONTROL] = 0;
     SetKeyboardState(keys);
 }

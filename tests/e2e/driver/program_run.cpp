@@ -1,6 +1,7 @@
 #include "driver/program_run.h"
 
 #include "driver/wait_until.h"
+#include "model/control_ids.h"
 
 #include <gtest/gtest.h>
 
@@ -117,6 +118,10 @@ bool ProgramRun::start(const std::wstring& program, const EnvironmentOverrides& 
     window_ = search.found;
     if (!shown || !window_) {
         ADD_FAILURE() << "the program's window did not appear";
+        return false;
+    }
+    if (!waitUntil([&] { return IsWindowEnabled(control(refreshButtonId)) != FALSE; }, 20000)) {
+        ADD_FAILURE() << "the program's first read did not end";
         return false;
     }
     return true;

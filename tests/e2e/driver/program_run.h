@@ -21,8 +21,9 @@ public:
 
     // Starts `program` with the test's environment plus `overrides`, on
     // `desktop` when one is named (the calling thread must be on it too), and
-    // waits until its main window is shown. False (with the reason added to
-    // the test's failures) when it does not come up.
+    // waits until its main window is shown and its first read has ended (刷新
+    // enabled again). False (with the reason added to the test's failures)
+    // when it does not come up.
     bool start(const std::wstring& program, const EnvironmentOverrides& overrides,
                const std::wstring& desktop = {});
 

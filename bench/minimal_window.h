@@ -1,3 +1,0 @@
-#pragma once
-
-inline constexpr wchar_t minimalWindowClassName[] = L"OrvaBenchMinimalWindow";
