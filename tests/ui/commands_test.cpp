@@ -504,6 +504,7 @@ TEST_F(Commands, ACloseDuringAReadClosesAtOnceAndOneDuringASaveWaitsForItsWrites
         SCOPED_TRACE(test.what);
         SetUp();
         TestWindow& window = openCatalog();
+        const int readsBefore = fake().enumCalls;
         {
             const HeldWorker held(fake());
             SendMessageW(window.window(), WM_COMMAND, MAKEWPARAM(test.running, BN_CLICKED), 0);
@@ -514,13 +515,30 @@ TEST_F(Commands, ACloseDuringAReadClosesAtOnceAndOneDuringASaveWaitsForItsWrites
             if (!test.closesAtOnce) {
                 EXPECT_EQ(status(), texts::saving);
                 EXPECT_FALSE(IsWindowEnabled(state().appList));
+                // A command that reaches the window all the same begins nothing.
+                SendMessageW(window.window(), WM_COMMAND, MAKEWPARAM(refreshButtonId, BN_CLICKED), 0);
+                SendMessageW(window.window(), WM_COMMAND, MAKEWPARAM(applyButtonId, BN_CLICKED), 0);
             }
             held.open();
             runUntilWorkerIdle(window.window());
         }
         EXPECT_FALSE(IsWindow(window.window()));
         EXPECT_EQ(fake().writes.size(), test.writes);
+        EXPECT_EQ(fake().enumCalls, readsBefore + (test.running == refreshButtonId ? 1 : 0));
     }
+}
+
+// A save gives back what it disabled, the box of an app sorted first too.
+TEST_F(Commands, ASaveGivesBackTheListAndTheRecommendedBox)
+{
+    addApp(1, L"ChatGPT", L"OpenAI.Codex_2p2nqsd0c76g0");
+    TestWindow& window = open();
+    SendMessageW(state().recommendedCheck, BM_SETCHECK, BST_CHECKED, 0);
+    window.command(recommendedCheckId);
+    window.command(applyButtonId);
+    EXPECT_EQ(status(), texts::saved);
+    EXPECT_TRUE(IsWindowEnabled(state().appList));
+    EXPECT_TRUE(IsWindowEnabled(state().recommendedCheck));
 }
 
 // 是 to the close question while a refresh runs: the save begins once the
