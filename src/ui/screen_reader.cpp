@@ -55,3 +55,9 @@ void announceStatusChange(HWND statusLabel)
 {
     accessibilityApi.notifyWinEvent(EVENT_OBJECT_LIVEREGIONCHANGED, statusLabel, OBJID_CLIENT, CHILDID_SELF);
 }
+
+void announceTickChange(HWND appList, std::size_t row)
+{
+    // The list's children are its rows, counted from 1.
+    accessibilityApi.notifyWinEvent(EVENT_OBJECT_STATECHANGE, appList, OBJID_CLIENT, static_cast<LONG>(row) + 1);
+}

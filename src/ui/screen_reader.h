@@ -2,6 +2,8 @@
 
 #include "model/window_state.h"
 
+#include <cstddef>
+
 // What a screen reader is told beyond what the controls say themselves. The
 // search box is named by its cue and the list by its column, since no label
 // precedes either and a cue banner is no name; the buttons and the check box
@@ -18,3 +20,8 @@ void nameAppList(HWND list, const wchar_t* heading);
 
 // Tells screen readers that the status line's text has changed.
 void announceStatusChange(HWND statusLabel);
+
+// Tells screen readers that the check mark of the list's row `row` has
+// changed. The list keeps no check marks of its own, so it raises no such
+// event itself; the row's new mark must already be in its entry.
+void announceTickChange(HWND appList, std::size_t row);

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -25,6 +26,8 @@ protected:
         addApp(3, L"Alpha");
         return open();
     }
+
+    std::vector<LONG> toldTicks() { return std::exchange(accessibility().stateChanges[state().appList], {}); }
 
     LRESULT notify(NMLISTVIEW change)
     {
@@ -126,11 +129,14 @@ TEST_F(Commands, EveryRouteOfATickChangesExactlyTheShownEntriesOnce)
         EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false})) << name;
         EXPECT_TRUE(paintedUnticked()) << name;
         EXPECT_EQ(status(), loadedStatus(3)) << name;
+        EXPECT_EQ(toldTicks(), (std::vector<LONG>{1, 1})) << name;
     }
     EXPECT_FALSE(window.clickRow(1)) << "no row, no box";
     EXPECT_TRUE(window.clickRow(0, LVHT_ONITEMLABEL));
     EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false})) << "a click on the name ticks nothing";
+    window.setRowChecked(0, false);
     window.setRowChecked(1, true);
+    EXPECT_TRUE(toldTicks().empty()) << "no change, no row";
     SendMessageW(state().appList, WM_VSCROLL, SB_PAGEDOWN, 0);
     window.setSearchText(L"");
     EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false}));
@@ -733,6 +739,7 @@ TEST_F(Commands, TickingAllShownRowsLeavesHiddenRowsAndTheRecommendedAppAlone)
     window.setSearchText(L"");
     window.command(untickAllShownId, 0);
     EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false, false}));
+    EXPECT_EQ(toldTicks(), (std::vector<LONG>{1, 2, 1, 2})) << "not Beta's, which was unticked";
 }
 
 TEST_F(Commands, UntickingAllShownRowsThenApplyingKeepsOnlyWhatTheWindowDoesNotShow)
