@@ -3,6 +3,7 @@
 #include "catalog/user_changes.h"
 #include "model/window_table.h"
 #include "store/save_exemption_list.h"
+#include "ui/screen_reader.h"
 
 namespace {
 
@@ -26,7 +27,9 @@ void withCloseDeferred(WindowState& state, Operation operation)
 void applySettings(WindowState& state)
 {
     withCloseDeferred(state, [&] {
+        const std::vector<bool> shownBefore = shownTicks(state);
         saveExemptionList(state);
+        announceTicksChangedSince(state, shownBefore);
         return false;
     });
 }

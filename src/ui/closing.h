@@ -10,8 +10,9 @@
 // is waiting for the box. So while a save or the close question runs, a close
 // request is remembered and carried out once the operation has returned.
 
-// Apply: saves the exemption list, then closes if a close was requested
-// while the save's message box was up.
+// Apply: saves the exemption list, tells screen readers of each shown row
+// whose mark the save changed, then closes if a close was requested while the
+// save's message box was up.
 void applySettings(WindowState& state);
 
 // A close the user asked for: Esc, "关闭", the caption's close box, Alt+F4 or

@@ -149,13 +149,11 @@ void setShownAppsExempt(WindowState& state, bool exempt)
     if (state.visibleRows.empty()) {
         return;
     }
-    for (std::size_t row = 0; row < state.visibleRows.size(); ++row) {
-        bool& entryExempt = state.apps[state.visibleRows[row]].exempt;
-        if (entryExempt != exempt) {
-            entryExempt = exempt;
-            announceTickChange(state.appList, row);
-        }
+    const std::vector<bool> shownBefore = shownTicks(state);
+    for (std::uint64_t index : state.visibleRows) {
+        state.apps[index].exempt = exempt;
     }
+    announceTicksChangedSince(state, shownBefore);
     // One change of the user's, told once, and the list repainted once.
     showExemptStates(state);
     showTickStatus(state);
