@@ -64,19 +64,22 @@ bool TestWindow::clickRow(int row, UINT part) const
         if (SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) == row && hit.flags == part) {
             SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(hit.pt.x, hit.pt.y));
             SendMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(hit.pt.x, hit.pt.y));
-            return true;
+            return ListView_GetNextItem(list, -1, LVNI_FOCUSED | LVNI_SELECTED) == row;
         }
     }
     return false;
 }
 
-void TestWindow::pressSpaceOnRow(int row) const
+bool TestWindow::pressSpaceOnRow(int row) const
 {
     HWND list = state().appList;
     SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
     setRowState(list, row, LVIS_FOCUSED, LVIS_FOCUSED);
+    MSG key = {list, WM_KEYDOWN, VK_SPACE, 1, 0, {}};
+    TranslateMessage(&key);  // as the message loop does, which queues its character
     SendMessageW(list, WM_KEYDOWN, VK_SPACE, 0);
     SendMessageW(list, WM_KEYUP, VK_SPACE, 0);
+    return PeekMessageW(&key, list, WM_CHAR, WM_CHAR, PM_REMOVE);
 }
 
 bool TestWindow::rowChecked(int row) const

@@ -112,7 +112,7 @@ TEST_F(Commands, EveryRouteOfATickChangesExactlyTheShownEntriesOnce)
     };
     const std::pair<const char*, std::function<void()>> routes[] = {
         {"click on the check box", [&] { EXPECT_TRUE(window.clickRow(0)); }},
-        {"Space on the focused row", [&] { window.pressSpaceOnRow(0); }},
+        {"Space on the focused row", [&] { EXPECT_FALSE(window.pressSpaceOnRow(0)) << "its character typed"; }},
         {"LVM_SETITEMSTATE", [&] { window.setRowChecked(0, !window.rowChecked(0)); }},
         {"LVM_SETITEMSTATE for row -1", [&] {
              setRowState(state().appList, -1, INDEXTOSTATEIMAGEMASK(window.rowChecked(0) ? 1 : 2), LVIS_STATEIMAGEMASK);
