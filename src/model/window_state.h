@@ -84,11 +84,11 @@ struct WindowState {
     // until it is first collapsed.
     SIZE chosenExpandedClientSize = {0, 0};
     bool expandedMaximised = false;
-    // Set while a load runs: ticks sent to the list and search-box changes
-    // are ignored meanwhile.
     // The list's context menu item "只显示已勾选的应用": the list shows only
     // ticked apps that match the search. Off at start.
     bool showOnlyTicked = false;
+    // Set while a load runs, and while the list makes its check boxes again:
+    // ticks sent to the list and search-box changes are ignored meanwhile.
     bool populating = false;
     std::int32_t recommendedIndex = -1;
     // A load has succeeded: the window holds a catalog that a save can write,

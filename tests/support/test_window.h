@@ -34,9 +34,10 @@ public:
     bool rowChecked(int row) const;
     int rowCount() const;
     std::wstring rowText(int row) const;
-    // Sends WM_DPICHANGED as the system does when the window reaches a
-    // monitor of `dpi`, suggesting the place it has.
-    void changeDpi(UINT dpi) const;
+    // Sends WM_GETDPISCALEDSIZE and WM_DPICHANGED as the system does when the
+    // window reaches a monitor of `dpi`, suggesting the place it has in the
+    // size it asked for: true when it took that size.
+    bool changeDpi(UINT dpi) const;
 
 private:
     HWND window_ = nullptr;

@@ -294,7 +294,7 @@ TEST_F(Commands, OnlyTheExpandedWindowResizesAndNeverBelowTheSizeItOpensWith)
     EXPECT_EQ(SendMessageW(state().appList, LVM_GETCOLUMNWIDTH, 0, 0), layout::appListColumnWidth + 200);
     EXPECT_EQ(resizeBy(-1000, -1000), opening);
 
-    window.changeDpi(144);
+    EXPECT_TRUE(window.changeDpi(144)) << "in the size it asked for";
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof(monitor);
     ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(state().window, MONITOR_DEFAULTTONEAREST), &monitor));
@@ -369,12 +369,15 @@ TEST_F(Commands, ADpiChangeAndItsReverseGiveTheLayoutBackKeepingModeSearchTicksA
     };
     const std::vector<LONG> before = places();
     const std::size_t gdiObjects = spy().liveGdiObjects.size();
+    // As though made at another DPI, which drops the images too.
+    ImageList_SetIconSize(ListView_GetImageList(state().appList, LVSIL_STATE), 1, 1);
 
-    window.changeDpi(144);
+    EXPECT_TRUE(window.changeDpi(144)) << "in the size it asked for";
     EXPECT_NE(places(), before);
-    window.changeDpi(96);
+    EXPECT_TRUE(window.changeDpi(96)) << "in the size it asked for";
 
     EXPECT_EQ(places(), before);
+    EXPECT_EQ(ImageList_GetImageCount(ListView_GetImageList(state().appList, LVSIL_STATE)), 2) << "boxes made again";
     EXPECT_TRUE(state().expanded);
     EXPECT_EQ(windowText(state().searchEdit), L"a");
     EXPECT_TRUE(window.rowChecked(0));
