@@ -184,6 +184,11 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return 0;
         }
         break;
+    case WM_GETDPISCALEDSIZE:
+        if (state && lParam) {
+            return windowSizeAtDpi(*state, static_cast<UINT>(wParam), *reinterpret_cast<SIZE*>(lParam));
+        }
+        break;
     case WM_DPICHANGED:
         if (state && lParam) {
             onDpiChanged(*state, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));

@@ -103,8 +103,9 @@ struct WindowState {
     // The list's context menu item "只显示已勾选的应用": the list shows only
     // ticked apps that match the search. Off at start.
     bool showOnlyTicked = false;
-    // Set while a read's result is put in place: ticks sent to the list and
-    // search-box changes are ignored meanwhile.
+    // Set while a read's result is put in place, and while the list makes its
+    // check boxes again: ticks sent to the list and search-box changes are
+    // ignored meanwhile.
     bool populating = false;
     std::int32_t recommendedIndex = -1;
     // A load has succeeded: the window holds a catalog that a save can write,

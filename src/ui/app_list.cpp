@@ -63,20 +63,36 @@ int stateIconRowAt(HWND list, LPARAM point)
     return row >= 0 && (hit.flags & LVHT_ONITEMSTATEICON) ? row : -1;
 }
 
-// Space ticks the focused row and selects it, as the list does for the rows
-// it keeps itself.
-void tickFocusedRow(HWND list, WindowState& state)
+// A click on a row's box and Space on the focused row tick it and make it the
+// focused and selected row, as the list does for the rows it keeps itself.
+void tickAndSelectRow(HWND list, WindowState& state, int row)
 {
-    const auto row = static_cast<int>(callListView(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
-    if (!isListedRow(state, row)) {
-        return;
-    }
-    toggleRow(state, row);
     LVITEMW selection = {};
     selection.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     selection.state = LVIS_SELECTED | LVIS_FOCUSED;
     callListView(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&selection));
     callListView(list, LVM_SETSELECTIONMARK, 0, row);
+    toggleRow(state, row);
+}
+
+// The character that TranslateMessage queued for a Space that ticked is taken
+// from the queue: it would otherwise reach the list as a letter typed to find
+// a row. A Space sent without a character leaves any other in place.
+void dropSpaceCharacter(HWND list)
+{
+    MSG next = {};
+    if (PeekMessageW(&next, list, WM_CHAR, WM_CHAR, PM_NOREMOVE) && next.wParam == L' ') {
+        PeekMessageW(&next, list, WM_CHAR, WM_CHAR, PM_REMOVE);
+    }
+}
+
+void tickFocusedRow(HWND list, WindowState& state)
+{
+    const auto row = static_cast<int>(callListView(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    if (isListedRow(state, row)) {
+        tickAndSelectRow(list, state, row);
+        dropSpaceCharacter(list);
+    }
 }
 
 // The clicks and keys that tick are answered here and never reach the list,
@@ -97,7 +113,7 @@ LRESULT CALLBACK tickRoutes(HWND list, UINT message, WPARAM wParam, LPARAM lPara
             if (GetFocus() != list) {
                 SetFocus(list);
             }
-            toggleRow(*state, row);
+            tickAndSelectRow(list, *state, row);
             return 0;
         }
         break;

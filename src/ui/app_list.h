@@ -10,9 +10,11 @@
 // row's check box, Space on the focused row, and LVM_SETITEMSTATE with a
 // state image (what another program, a screen reader's toggle, or the list
 // itself sends), for one row or, with row -1, for every shown row. Each
-// changes the entry, repaints its row and updates the status line;
-// selection, focus and scrolling pass to the list untouched. Installed on
-// the list before any other subclass.
+// changes the entry, repaints its row, tells screen readers of each mark that
+// changed and updates the status line. A click on a box and Space also make
+// the row the focused and selected one; other selection, focus and scrolling
+// changes pass to the list untouched. Installed on the list before any other
+// subclass.
 void routeTicksOfAppList(HWND list);
 
 // WM_NOTIFY from the app list: LVN_GETDISPINFOW gets a row's name and check

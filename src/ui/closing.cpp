@@ -4,6 +4,7 @@
 #include "model/window_table.h"
 #include "store/load_catalog.h"
 #include "store/save_exemption_list.h"
+#include "ui/screen_reader.h"
 
 namespace {
 
@@ -90,9 +91,12 @@ void endSave(WindowState& state)
     withCloseDeferred(state, [&] {
         const bool closeWanted = state.closeAfterSave;
         state.closeAfterSave = false;
+        const std::vector<bool> shownBefore = shownTicks(state);
+        const SaveOutcome outcome = finishSave(state);
+        announceTicksChangedSince(state, shownBefore);
         // Apps the system refused do not make the save a failure: the rest
         // was written, which is what the user asked for.
-        return finishSave(state) != SaveOutcome::failed && closeWanted;
+        return outcome != SaveOutcome::failed && closeWanted;
     });
 }
 

@@ -33,7 +33,8 @@ void closeAtOutsideRequest(WindowState& state);
 void endRead(WindowState& state);
 
 // The worker's save has ended: its outcome is reported, in a message box too
-// when it failed or apps were refused, then a close asked for meanwhile is
+// when it failed or apps were refused, screen readers are told of each shown
+// row whose mark the save changed, then a close asked for meanwhile is
 // carried out (another program's always, the user's when the save did not
 // fail). The record may be gone afterwards.
 void endSave(WindowState& state);

@@ -154,9 +154,11 @@ void setShownAppsExempt(WindowState& state, bool exempt)
     if (state.visibleRows.empty()) {
         return;
     }
+    const std::vector<bool> shownBefore = shownTicks(state);
     for (std::uint64_t index : state.visibleRows) {
         state.apps[index].exempt = exempt;
     }
+    announceTicksChangedSince(state, shownBefore);
     // One change of the user's, told once, and the list repainted once.
     showExemptStates(state);
     showTickStatus(state);
@@ -181,7 +183,11 @@ void setExpanded(WindowState& state, bool expanded)
 
 void setListedAppExempt(WindowState& state, int row, bool exempt)
 {
-    state.apps[state.visibleRows[static_cast<std::size_t>(row)]].exempt = exempt;
+    bool& entryExempt = state.apps[state.visibleRows[static_cast<std::size_t>(row)]].exempt;
+    if (entryExempt != exempt) {
+        entryExempt = exempt;
+        announceTickChange(state.appList, static_cast<std::size_t>(row));
+    }
     SendMessageW(state.appList, LVM_REDRAWITEMS, static_cast<WPARAM>(row), row);
     showTickStatus(state);
 }

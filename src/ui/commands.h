@@ -9,7 +9,7 @@ void onCommand(WindowState& state, int controlId, int notificationCode);
 
 // The list's context menu commands: every row the list shows now becomes
 // ticked or unticked, as if by hand; hidden rows, the recommended app and the
-// kept SIDs are left alone.
+// kept SIDs are left alone. Screen readers are told of each row that changed.
 void setShownAppsExempt(WindowState& state, bool exempt);
 
 // Switches between compact mode and expanded mode, in the size of the mode
@@ -19,6 +19,7 @@ void setShownAppsExempt(WindowState& state, bool exempt);
 void setExpanded(WindowState& state, bool expanded);
 
 // A tick or untick of the shown row `row` (which must be one): its catalog
-// entry changes, the row is repainted and the status line says whether
-// anything now differs from the system's list.
+// entry changes, the row is repainted, screen readers are told when its mark
+// changed, and the status line says whether anything now differs from the
+// system's list.
 void setListedAppExempt(WindowState& state, int row, bool exempt);

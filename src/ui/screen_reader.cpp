@@ -55,3 +55,28 @@ void announceStatusChange(HWND statusLabel)
 {
     accessibilityApi.notifyWinEvent(EVENT_OBJECT_LIVEREGIONCHANGED, statusLabel, OBJID_CLIENT, CHILDID_SELF);
 }
+
+void announceTickChange(HWND appList, std::size_t row)
+{
+    // The list's children are its rows, counted from 1.
+    accessibilityApi.notifyWinEvent(EVENT_OBJECT_STATECHANGE, appList, OBJID_CLIENT, static_cast<LONG>(row) + 1);
+}
+
+std::vector<bool> shownTicks(const WindowState& state)
+{
+    std::vector<bool> ticks;
+    for (std::uint64_t index : state.visibleRows) {
+        ticks.push_back(state.apps[index].exempt);
+    }
+    return ticks;
+}
+
+void announceTicksChangedSince(const WindowState& state, const std::vector<bool>& before)
+{
+    const std::vector<bool> now = shownTicks(state);
+    for (std::size_t row = 0; row < now.size() && row < before.size(); ++row) {
+        if (now[row] != before[row]) {
+            announceTickChange(state.appList, row);
+        }
+    }
+}

@@ -113,6 +113,9 @@ void giveControlsTheirFonts(const WindowState& state)
         {state.searchEdit, state.bodyFont.get()},         {state.emptyListText, state.bodyFont.get()},
         {state.appList, state.bodyFont.get()},
         {state.statusLabel, state.statusFont.get()},      {state.closeButton, state.buttonFont.get()},
+        // The line's text shown whole, in the line's font rather than one
+        // made for the system's DPI.
+        {state.statusTip, state.statusFont.get()},
     };
     for (const auto& [control, font] : fontOf) {
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
@@ -173,6 +176,14 @@ void onDpiChanged(WindowState& state, UINT dpi, const RECT& suggested)
     createFonts(state);
     giveControlsTheirFonts(state);
     giveWindowItsIcons(state);
+    // The list made its check boxes' images for the DPI it had then; taking
+    // the style off and on makes them again for this one. The marks are the
+    // entries', which it asks for, so none is lost; the unticking of every row
+    // that comes with the style is the list's own, never taken for the user's.
+    const bool wasPopulating = std::exchange(state.populating, true);
+    SendMessageW(state.appList, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, 0);
+    SendMessageW(state.appList, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
+    state.populating = wasPopulating;
     sizeWindowForDpi(state, previousDpi, suggested);
     // The size may stay as it was while every place changes.
     placeControls(state);

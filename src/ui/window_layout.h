@@ -47,6 +47,6 @@ void giveWindowItsIcons(WindowState& state);
 void placeControls(const WindowState& state);
 
 // WM_DPICHANGED: the window moves to the rectangle the system suggests and is
-// built again for the new DPI, keeping its mode, size in proportion, texts,
-// ticks and focus.
+// built again for the new DPI, the list's check boxes and the status line's
+// tooltip too, keeping its mode, size in proportion, texts, ticks and focus.
 void onDpiChanged(WindowState& state, UINT dpi, const RECT& suggested);

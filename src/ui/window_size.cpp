@@ -15,13 +15,18 @@ SIZE outerSize(SIZE client, UINT dpi, DWORD style, DWORD extendedStyle)
 }
 
 // In the window's own style, as it is at the moment, with the frame the
-// system draws for the window at the DPI it gives the window (already the
-// new one while WM_DPICHANGED is handled).
+// system draws for it at `frameDpi`.
+SIZE outerSizeAt(const WindowState& state, SIZE client, UINT frameDpi)
+{
+    return outerSize(client, frameDpi, static_cast<DWORD>(GetWindowLongPtrW(state.window, GWL_STYLE)),
+                     static_cast<DWORD>(GetWindowLongPtrW(state.window, GWL_EXSTYLE)));
+}
+
+// The same at the DPI the system gives the window (already the new one while
+// WM_DPICHANGED is handled).
 SIZE outerSizeOf(const WindowState& state, SIZE client)
 {
-    return outerSize(client, GetDpiForWindow(state.window),
-                     static_cast<DWORD>(GetWindowLongPtrW(state.window, GWL_STYLE)),
-                     static_cast<DWORD>(GetWindowLongPtrW(state.window, GWL_EXSTYLE)));
+    return outerSizeAt(state, client, GetDpiForWindow(state.window));
 }
 
 SIZE designedClientSize(bool expanded, UINT dpi)
@@ -30,10 +35,15 @@ SIZE designedClientSize(bool expanded, UINT dpi)
             scaled(expanded ? layout::expandedClientHeight : layout::compactClientHeight, dpi)};
 }
 
+SIZE openingClientSize(bool expanded, UINT dpi, int listShortening)
+{
+    const SIZE designed = designedClientSize(expanded, dpi);
+    return {designed.cx, designed.cy - listShortening};
+}
+
 SIZE openingClientSize(const WindowState& state)
 {
-    const SIZE designed = designedClientSize(state.expanded, state.dpi);
-    return {designed.cx, designed.cy - state.listShortening};
+    return openingClientSize(state.expanded, state.dpi, state.listShortening);
 }
 
 SIZE atLeast(SIZE size, SIZE minimum)
@@ -65,9 +75,17 @@ bool workAreaOf(HMONITOR monitor, RECT& work)
     return true;
 }
 
-// How many pixels shorter than its full height the expanded window opens to
-// fit the work area of its monitor, in the window's own pixels (the work
-// area's, for a per-monitor aware program) at any DPI; none for the compact
+// How many pixels shorter than its full height the expanded window at `dpi`,
+// in the frame drawn for `frameDpi`, opens to fit `work`, in the window's own
+// pixels (the work area's, for a per-monitor aware program).
+int listShorteningToFit(const WindowState& state, UINT dpi, UINT frameDpi, const RECT& work)
+{
+    const int room = static_cast<int>(work.bottom - work.top);
+    const int fullHeight = outerSizeAt(state, designedClientSize(true, dpi), frameDpi).cy;
+    return std::clamp(fullHeight - room, 0, scaled(layout::maximumListShortening, dpi));
+}
+
+// The shortening the window opens with on `monitor`; none for the compact
 // window. False when there is no work area to fit, or nothing to fit to it.
 bool fitOpeningSizeTo(WindowState& state, HMONITOR monitor, RECT& work)
 {
@@ -75,10 +93,17 @@ bool fitOpeningSizeTo(WindowState& state, HMONITOR monitor, RECT& work)
     if (!state.expanded || !workAreaOf(monitor, work)) {
         return false;
     }
-    const int room = static_cast<int>(work.bottom - work.top);
-    const int fullHeight = outerSizeOf(state, designedClientSize(true, state.dpi)).cy;
-    state.listShortening = std::clamp(fullHeight - room, 0, scaled(layout::maximumListShortening, state.dpi));
+    state.listShortening = listShorteningToFit(state, state.dpi, GetDpiForWindow(state.window), work);
     return true;
+}
+
+// The client area after a DPI change from `fromDpi` to `toDpi`: the compact
+// window's designed size; the expanded one's in proportion, at least the size
+// it opens with, the list shortened by `listShortening`.
+SIZE clientSizeAfterDpiChange(const WindowState& state, UINT fromDpi, UINT toDpi, int listShortening)
+{
+    const SIZE opening = openingClientSize(state.expanded, toDpi, listShortening);
+    return state.expanded ? atLeast(inProportion(clientSizeOf(state.window), fromDpi, toDpi), opening) : opening;
 }
 
 // The window grows downwards when it expands. Where that would take its
@@ -176,10 +201,25 @@ void sizeWindowForDpi(WindowState& state, UINT previousDpi, const RECT& suggeste
     fitOpeningSizeTo(state, MonitorFromRect(&suggested, MONITOR_DEFAULTTONEAREST), work);
     SIZE size = {suggested.right - suggested.left, suggested.bottom - suggested.top};
     if (!IsZoomed(window)) {
-        const SIZE opening = openingClientSize(state);
-        size = outerSizeOf(state, state.expanded
-                                      ? atLeast(inProportion(clientSizeOf(window), previousDpi, state.dpi), opening)
-                                      : opening);
+        size = outerSizeOf(state, clientSizeAfterDpiChange(state, previousDpi, state.dpi, state.listShortening));
     }
     SetWindowPos(window, nullptr, suggested.left, suggested.top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool windowSizeAtDpi(const WindowState& state, UINT dpi, SIZE& size)
+{
+    if (IsZoomed(state.window)) {
+        return false;
+    }
+    // The window already lies mostly on the monitor whose DPI it is asked at.
+    RECT work = {};
+    const bool fits =
+        state.expanded && workAreaOf(MonitorFromWindow(state.window, MONITOR_DEFAULTTONEAREST), work);
+    const int shortening = fits ? listShorteningToFit(state, dpi, dpi, work) : 0;
+    const SIZE wanted = outerSizeAt(state, clientSizeAfterDpiChange(state, state.dpi, dpi, shortening), dpi);
+    // The system makes the window no larger than it may be dragged, which
+    // the window's limits leave as the system's.
+    size = {std::min(wanted.cx, static_cast<LONG>(GetSystemMetricsForDpi(SM_CXMAXTRACK, dpi))),
+            std::min(wanted.cy, static_cast<LONG>(GetSystemMetricsForDpi(SM_CYMAXTRACK, dpi)))};
+    return true;
 }

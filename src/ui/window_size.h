@@ -37,3 +37,9 @@ void sizeWindowForMode(WindowState& state);
 // it moves to. A size remembered for the expanded window is kept in
 // proportion too.
 void sizeWindowForDpi(WindowState& state, UINT previousDpi, const RECT& suggested);
+
+// WM_GETDPISCALEDSIZE: the outer size sizeWindowForDpi gives the window at
+// `dpi`, in the frame the system draws at that DPI, so that the rectangle
+// WM_DPICHANGED suggests is already the final one. False for a maximised
+// window, which takes the system's own suggestion.
+bool windowSizeAtDpi(const WindowState& state, UINT dpi, SIZE& size);

@@ -281,6 +281,7 @@ TEST_F(SaveExemptionList, AppliesTheUsersChangesOnTopOfWhatOtherProgramsChanged)
     EXPECT_EQ(fake().getConfigCalls, readsBefore + 1);
     // ChatGPT and Gamma now stand otherwise than the window showed them.
     EXPECT_EQ(status(), savedStatusText({L"ChatGPT", L"Gamma"}));
+    EXPECT_EQ(accessibility().stateChanges[state().appList], std::vector<LONG>{3}) << "Gamma's row ticked";
     EXPECT_EQ(state().preservedSids, sids({88}));
     expectWindowShowsTheSystemList(window);
     expectNothingLeftBehind();

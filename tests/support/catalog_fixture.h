@@ -74,6 +74,7 @@ protected:
         fake().configBlocks.clear();
         accessibility().annotations.clear();
         accessibility().events.clear();
+        accessibility().stateChanges.clear();
         return resetPlatformSpy();
     }
 

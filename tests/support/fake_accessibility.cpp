@@ -25,6 +25,9 @@ HRESULT fakeSetHwndProp(HWND window, DWORD objectId, DWORD childId, MSAAPROPID p
 void WINAPI fakeNotifyWinEvent(DWORD event, HWND window, LONG objectId, LONG childId)
 {
     fake.events.push_back({event, window, objectId, childId, windowText(window)});
+    if (event == EVENT_OBJECT_STATECHANGE && objectId == OBJID_CLIENT) {
+        fake.stateChanges[window].push_back(childId);
+    }
 }
 
 // Answers only the high-contrast query, and only when it is asked as the

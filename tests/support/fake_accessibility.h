@@ -31,6 +31,8 @@ struct FakeAccessibility {
 
     std::vector<Annotation> annotations;
     std::vector<Event> events;
+    // For each window, the children of its client object whose state changed.
+    std::map<HWND, std::vector<LONG>> stateChanges;
     bool highContrast = false;
     // AppsUseLightTheme's type (REG_NONE for no value) and value.
     std::pair<DWORD, DWORD> appsUseLightTheme = {REG_NONE, 0};

@@ -68,19 +68,22 @@ bool TestWindow::clickRow(int row, UINT part) const
         if (SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) == row && hit.flags == part) {
             SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(hit.pt.x, hit.pt.y));
             SendMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(hit.pt.x, hit.pt.y));
-            return true;
+            return ListView_GetNextItem(list, -1, LVNI_FOCUSED | LVNI_SELECTED) == row;
         }
     }
     return false;
 }
 
-void TestWindow::pressSpaceOnRow(int row) const
+bool TestWindow::pressSpaceOnRow(int row) const
 {
     HWND list = state().appList;
     SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
     setRowState(list, row, LVIS_FOCUSED, LVIS_FOCUSED);
+    MSG key = {list, WM_KEYDOWN, VK_SPACE, 1, 0, {}};
+    TranslateMessage(&key);  // as the message loop does, which queues its character
     SendMessageW(list, WM_KEYDOWN, VK_SPACE, 0);
     SendMessageW(list, WM_KEYUP, VK_SPACE, 0);
+    return PeekMessageW(&key, list, WM_CHAR, WM_CHAR, PM_REMOVE);
 }
 
 bool TestWindow::rowChecked(int row) const
@@ -99,11 +102,29 @@ std::wstring TestWindow::rowText(int row) const
     return fullRowText(state().appList, row);
 }
 
-void TestWindow::changeDpi(UINT dpi) const
+bool TestWindow::changeDpi(UINT dpi) const
 {
     RECT suggested = {};
     GetWindowRect(window_, &suggested);
+    SIZE asked = {suggested.right - suggested.left, suggested.bottom - suggested.top};
+    const bool answered = SendMessageW(window_, WM_GETDPISCALEDSIZE, dpi, reinterpret_cast<LPARAM>(&asked)) != 0;
+    suggested.right = suggested.left + asked.cx;
+    suggested.bottom = suggested.top + asked.cy;
     SendMessageW(window_, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    // The size asked for has the frame the system draws at `dpi`, which this
+    // process's windows never get: each side is taken when the client area
+    // has it less that frame, or where the system's largest window size cut
+    // it, when the window has it.
+    RECT frame = {};
+    AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)), FALSE,
+                             static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE)), dpi);
+    RECT client = {};
+    GetClientRect(window_, &client);
+    RECT taken = {};
+    GetWindowRect(window_, &taken);
+    return answered &&
+           (asked.cx - (frame.right - frame.left) == client.right || asked.cx == taken.right - taken.left) &&
+           (asked.cy - (frame.bottom - frame.top) == client.bottom || asked.cy == taken.bottom - taken.top);
 }
 
 LRESULT setRowState(HWND list, int row, UINT state, UINT mask)

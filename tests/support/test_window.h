@@ -26,16 +26,19 @@ public:
     // Ticks or unticks a list row through the list view itself.
     void setRowChecked(int row, bool checked) const;
     // The user's own routes to a tick: a click on a part of the row, its check
-    // box unless told (false when no point of the row is that part alone),
-    // and Space with the row focused. The list scrolls the row into view first.
+    // box unless told (false when no point of the row is that part alone, or
+    // when the click leaves another row focused or selected), and Space with
+    // the row focused (true when its character is left to be typed). The list
+    // scrolls the row into view first.
     bool clickRow(int row, UINT part = LVHT_ONITEMSTATEICON) const;
-    void pressSpaceOnRow(int row) const;
+    bool pressSpaceOnRow(int row) const;
     bool rowChecked(int row) const;
     int rowCount() const;
     std::wstring rowText(int row) const;
-    // Sends WM_DPICHANGED as the system does when the window reaches a
-    // monitor of `dpi`, suggesting the place it has.
-    void changeDpi(UINT dpi) const;
+    // Sends WM_GETDPISCALEDSIZE and WM_DPICHANGED as the system does when the
+    // window reaches a monitor of `dpi`, suggesting the place it has in the
+    // size it asked for: true when it took that size.
+    bool changeDpi(UINT dpi) const;
 
 private:
     HWND window_ = nullptr;

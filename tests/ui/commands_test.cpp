@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -26,6 +27,8 @@ protected:
         addApp(3, L"Alpha");
         return open();
     }
+
+    std::vector<LONG> toldTicks() { return std::exchange(accessibility().stateChanges[state().appList], {}); }
 
     LRESULT notify(NMLISTVIEW change)
     {
@@ -110,7 +113,7 @@ TEST_F(Commands, EveryRouteOfATickChangesExactlyTheShownEntriesOnce)
     };
     const std::pair<const char*, std::function<void()>> routes[] = {
         {"click on the check box", [&] { EXPECT_TRUE(window.clickRow(0)); }},
-        {"Space on the focused row", [&] { window.pressSpaceOnRow(0); }},
+        {"Space on the focused row", [&] { EXPECT_FALSE(window.pressSpaceOnRow(0)) << "its character typed"; }},
         {"LVM_SETITEMSTATE", [&] { window.setRowChecked(0, !window.rowChecked(0)); }},
         {"LVM_SETITEMSTATE for row -1", [&] {
              setRowState(state().appList, -1, INDEXTOSTATEIMAGEMASK(window.rowChecked(0) ? 1 : 2), LVIS_STATEIMAGEMASK);
@@ -127,11 +130,14 @@ TEST_F(Commands, EveryRouteOfATickChangesExactlyTheShownEntriesOnce)
         EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false})) << name;
         EXPECT_TRUE(paintedUnticked()) << name;
         EXPECT_EQ(status(), loadedStatus(3)) << name;
+        EXPECT_EQ(toldTicks(), (std::vector<LONG>{1, 1})) << name;
     }
     EXPECT_FALSE(window.clickRow(1)) << "no row, no box";
     EXPECT_TRUE(window.clickRow(0, LVHT_ONITEMLABEL));
     EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false})) << "a click on the name ticks nothing";
+    window.setRowChecked(0, false);
     window.setRowChecked(1, true);
+    EXPECT_TRUE(toldTicks().empty()) << "no change, no row";
     SendMessageW(state().appList, WM_VSCROLL, SB_PAGEDOWN, 0);
     window.setSearchText(L"");
     EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false}));
@@ -289,7 +295,7 @@ TEST_F(Commands, OnlyTheExpandedWindowResizesAndNeverBelowTheSizeItOpensWith)
     EXPECT_EQ(SendMessageW(state().appList, LVM_GETCOLUMNWIDTH, 0, 0), layout::appListColumnWidth + 200);
     EXPECT_EQ(resizeBy(-1000, -1000), opening);
 
-    window.changeDpi(144);
+    EXPECT_TRUE(window.changeDpi(144)) << "in the size it asked for";
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof(monitor);
     ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(state().window, MONITOR_DEFAULTTONEAREST), &monitor));
@@ -364,12 +370,15 @@ TEST_F(Commands, ADpiChangeAndItsReverseGiveTheLayoutBackKeepingModeSearchTicksA
     };
     const std::vector<LONG> before = places();
     const std::size_t gdiObjects = spy().liveGdiObjects.size();
+    // As though made at another DPI, which drops the images too.
+    ImageList_SetIconSize(ListView_GetImageList(state().appList, LVSIL_STATE), 1, 1);
 
-    window.changeDpi(144);
+    EXPECT_TRUE(window.changeDpi(144)) << "in the size it asked for";
     EXPECT_NE(places(), before);
-    window.changeDpi(96);
+    EXPECT_TRUE(window.changeDpi(96)) << "in the size it asked for";
 
     EXPECT_EQ(places(), before);
+    EXPECT_EQ(ImageList_GetImageCount(ListView_GetImageList(state().appList, LVSIL_STATE)), 2) << "boxes made again";
     EXPECT_TRUE(state().expanded);
     EXPECT_EQ(windowText(state().searchEdit), L"a");
     EXPECT_TRUE(window.rowChecked(0));
@@ -866,6 +875,7 @@ TEST_F(Commands, TickingAllShownRowsLeavesHiddenRowsAndTheRecommendedAppAlone)
     window.setSearchText(L"");
     window.command(untickAllShownId, 0);
     EXPECT_EQ(exemptFlags(), (std::vector<bool>{false, false, false, false}));
+    EXPECT_EQ(toldTicks(), (std::vector<LONG>{1, 2, 1, 2})) << "not Beta's, which was unticked";
 }
 
 TEST_F(Commands, UntickingAllShownRowsThenApplyingKeepsOnlyWhatTheWindowDoesNotShow)
