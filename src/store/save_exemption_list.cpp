@@ -82,7 +82,7 @@ bool saveExemptionList(WindowState& state)
 SaveOutcome finishSave(WindowState& state)
 {
     std::shared_ptr<ExemptionSave> save = std::move(state.runningSave);
-    if (!save->written.empty()) {
+    if (save->listWritten) {
         adoptWrittenList(state, save->plan, save->written, save->pending);
     }
     const std::vector<std::wstring> changedOutside = namesOf(state.apps, save->plan.changedOutside);

@@ -114,6 +114,7 @@ void writeAroundRefusals(ExemptionSave& save, const SidsToWrite& sids)
         return;
     }
     save.written = withAdditions(withoutAdditions, plan.additions, search.accepted);
+    save.listWritten = true;
     if (search.failure != ERROR_SUCCESS) {
         // Undecided and refused additions alike stay the user's changes: the
         // failure is what the user is told about.
@@ -166,6 +167,7 @@ void writeExemptionList(ExemptionSave& save)
     const DWORD result = sids.write(save.api, save.plan.binarySids, save.plan.exempt);
     if (result == ERROR_SUCCESS) {
         save.written = save.plan.exempt;
+        save.listWritten = true;
         save.pending.assign(apps.size(), false);
         save.outcome = SaveOutcome::saved;
     } else if (result == ERROR_INVALID_PARAMETER && !save.plan.additions.empty()) {

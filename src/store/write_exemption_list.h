@@ -38,9 +38,12 @@ struct ExemptionSave {
     // A SID did not convert, and nothing was written.
     bool unreadableSid = false;
     SavePlan plan;
-    // Per catalog entry, in catalog order, once the list was written (empty
-    // when nothing was): whether the system's list now holds it, and whether
-    // it keeps the user's flag because it was not written yet.
+    // The system's list was written, in whole or but for refused apps. Not
+    // told by `written`, which an empty catalog leaves empty.
+    bool listWritten = false;
+    // Per catalog entry, in catalog order, once the list was written: whether
+    // the system's list now holds it, and whether it keeps the user's flag
+    // because it was not written yet.
     std::vector<bool> written;
     std::vector<bool> pending;
     // The entries the system refused, in catalog order.
