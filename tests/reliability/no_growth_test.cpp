@@ -89,6 +89,9 @@ TEST_F(NoGrowth, AThousandCyclesOfEveryActionLeaveTheHeapsWhereTheyWere)
         EXPECT_TRUE(spy().liveGdiObjects.empty()) << "round " << round;
         EXPECT_EQ(fake().writes.size(), 1u) << "round " << round;
         EXPECT_EQ(status(), texts::saved) << "round " << round;
+        // What the workers free, they free on their own threads: counted
+        // only once they have ended.
+        EXPECT_TRUE(waitForWorkerThreads(30000)) << "round " << round;
     };
 
     for (int round = 0; round < 100 && !HasFailure(); ++round) {
