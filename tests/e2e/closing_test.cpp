@@ -57,19 +57,4 @@ TEST_F(Closing, ACloseDuringASlowReadEndsTheProgramAtOnceAndWritesNothing)
     EXPECT_EQ(storeBytes(), before);
 }
 
-TEST_F(Closing, ACloseDuringASlowSaveEndsTheProgramOnceItHasWritten)
-{
-    writeStore(testApps::smallStore("delay 400\n"));
-    ASSERT_TRUE(start());
-    click(control(recommendedCheckId));
-    click(control(applyButtonId));
-    ASSERT_TRUE(statusBecomes(texts::saving));
-    EXPECT_TRUE(answersAtOnce(run_.window()));
-    EXPECT_FALSE(IsWindowEnabled(control(recommendedCheckId)));
-    PostMessageW(run_.window(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(run_.waitForExit(), exitCodeZero);
-    EXPECT_EQ(exemptionsIn(storeBytes()), sorted({testApps::rawSidHex, testApps::chatGptSid, testApps::orphanSid,
-                                                 testApps::weatherSid}));
-}
-
 } // namespace

@@ -537,19 +537,6 @@ TEST_F(Commands, ACloseDuringAReadClosesAtOnceAndOneDuringASaveWaitsForItsWrites
     }
 }
 
-// A save gives back what it disabled, the box of an app sorted first too.
-TEST_F(Commands, ASaveGivesBackTheListAndTheRecommendedBox)
-{
-    addApp(1, L"ChatGPT", L"OpenAI.Codex_2p2nqsd0c76g0");
-    TestWindow& window = open();
-    SendMessageW(state().recommendedCheck, BM_SETCHECK, BST_CHECKED, 0);
-    window.command(recommendedCheckId);
-    window.command(applyButtonId);
-    EXPECT_EQ(status(), texts::saved);
-    EXPECT_TRUE(IsWindowEnabled(state().appList));
-    EXPECT_TRUE(IsWindowEnabled(state().recommendedCheck));
-}
-
 // 是 to the close question while a refresh runs: the save begins once the
 // read has ended, on the catalog it read, and the window then closes.
 TEST_F(Commands, SavingAsTheWindowClosesDuringARefreshWaitsForTheRead)
@@ -573,11 +560,14 @@ TEST_F(Commands, SavingAsTheWindowClosesDuringARefreshWaitsForTheRead)
 }
 
 // The session may end once WM_ENDSESSION returns: a save that runs is seen
-// through to its end first, the message loop kept running.
+// through to its end first, the message loop kept running. Its end gives
+// back what it disabled, the box of an app sorted first too.
 TEST_F(Commands, TheEndOfTheSessionWaitsUntilASaveHasWritten)
 {
-    TestWindow& window = openCatalog();
-    window.setRowChecked(0, true);
+    addApp(1, L"ChatGPT", L"OpenAI.Codex_2p2nqsd0c76g0");
+    TestWindow& window = open();
+    SendMessageW(state().recommendedCheck, BM_SETCHECK, BST_CHECKED, 0);
+    window.command(recommendedCheckId);
     fake().whileBusy = [] { Sleep(200); };
     SendMessageW(window.window(), WM_COMMAND, MAKEWPARAM(applyButtonId, BN_CLICKED), 0);
 
@@ -585,6 +575,8 @@ TEST_F(Commands, TheEndOfTheSessionWaitsUntilASaveHasWritten)
 
     EXPECT_EQ(fake().writes.size(), 1u);
     EXPECT_EQ(status(), texts::saved);
+    EXPECT_TRUE(IsWindowEnabled(state().appList));
+    EXPECT_TRUE(IsWindowEnabled(state().recommendedCheck));
     fake().whileBusy = nullptr;
 }
 
